@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages helixcavern needs to build, run and test; installs only what is missing.
+set -euo pipefail
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev
+  qt6-base-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
+  fonts-ipafont-gothic
+  xvfb xauth xdotool x11-utils imagemagick
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

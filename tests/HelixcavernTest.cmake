@@ -1,0 +1,15 @@
+# hc_add_test(NAME name SOURCES ... LIBS ... LABEL unit|widget|e2e [XVFB])
+# Builds one Qt Test executable and registers it with CTest. unit and widget tests run on the
+# offscreen platform unless XVFB is given, in which case they run inside their own Xvfb server.
+function(hc_add_test)
+  cmake_parse_arguments(T "XVFB" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE Qt6::Test ${T_LIBS})
+  if(T_XVFB)
+    add_test(NAME ${T_NAME} COMMAND ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/run-in-xvfb.sh $<TARGET_FILE:${T_NAME}>)
+  else()
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABEL}" TIMEOUT 300)
+endfunction()
