@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cstdlib>
+
 namespace Helixcavern_B {
 
 qint16 TextureSource = 0;
@@ -21,7 +23,9 @@ QString programFolder() { return QFileInfo(g_programPath).absolutePath(); }
 QString settingsFilePath() { return programFolder() + QStringLiteral("/Helixcavern.ini"); }
 void LoadSettings() { Speed = 20.0f; PictureFolder = programFolder(); }
 QString GetIniString(const QString &, const QString &, const QString &) { return {}; }
-bool WriteIniString(const QString &, const QString &, const QString &, const QString &) { return false; }
+bool WriteIniString(const QString &, const QString &, const QString &, const QString &, QString *) { return false; }
+bool WriteIniStrings(const QString &, const QList<std::pair<QString, QString>> &, const QString &, QString *) { return false; }
+void EndProgram(int status) { std::_Exit(status); }
 bool FileExists(const QString &) { return false; }
 QString GetFolder(const QString &) { return {}; }
 void EnableSystemKeys(bool) {}

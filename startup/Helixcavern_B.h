@@ -1,8 +1,10 @@
 // The program-wide module: settings values, settings-file helpers and the entry procedure `Main`.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <functional>
+#include <utility>
 
 namespace Helixcavern_B {
 
@@ -18,13 +20,22 @@ QString settingsFilePath(); // programFolder() + "/Helixcavern.ini"
 
 void LoadSettings();
 QString GetIniString(const QString &section, const QString &key, const QString &path);
-// Replaces the file atomically; false (with the file untouched) when it could not be written.
-bool WriteIniString(const QString &section, const QString &key, const QString &value, const QString &path);
+// Writes one key. Replaces the file atomically (temporary file in the same folder, flush, rename),
+// keeping every other line; on failure returns false, leaves the file as it was and, when `error`
+// is given, says why there.
+bool WriteIniString(const QString &section, const QString &key, const QString &value, const QString &path,
+                    QString *error = nullptr);
+// Several keys of one section, in the order given, in one atomic replacement.
+bool WriteIniStrings(const QString &section, const QList<std::pair<QString, QString>> &values,
+                     const QString &path, QString *error = nullptr);
 bool FileExists(const QString &path);
 QString GetFolder(const QString &path);
 
 // The system's screen-saver-running flag does not exist on X11; kept as the named step.
 void EnableSystemKeys(bool enable);
+
+// Ends the program at once with `status`: no window handler runs afterwards.
+[[noreturn]] void EndProgram(int status = 0);
 
 // The command line as one string: the arguments joined by single blanks.
 const QString &CommandLine();
