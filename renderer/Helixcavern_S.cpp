@@ -1,6 +1,222 @@
-// Placeholder body so the tree links while the renderer is being written.
+// The full-screen saver window.
 #include "Helixcavern_S.h"
 
-namespace Helixcavern_S {
-int run() { return 0; }
+#include "Helixcavern_B.h"
+#include "MasterImage.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QOpenGLContext>
+#include <QScreen>
+#include <QSurfaceFormat>
+
+#include <cstdio>
+
+#ifdef HELIXCAVERN_BENCH_REPORT
+#include <ctime>
+namespace {
+double processCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+qint64 benchFrames = 0;
+double benchCpuAtFirstFrame = 0.0;
+} // namespace
+#endif
+
+namespace {
+constexpr int ExposeWaitMs = 2000;  // longest wait for the first exposure before drawing anyway
+constexpr float SpeedDivisor = 10.0f; // the stored speed is ten times the per-frame phase step
+
+QSurfaceFormat saverFormat()
+{
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setRedBufferSize(8);
+    format.setGreenBufferSize(8);
+    format.setBlueBufferSize(8);
+    format.setDepthBufferSize(16);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    format.setSwapInterval(1);
+    return format;
+}
+
+[[noreturn]] void failWithoutGL(const char *why)
+{
+    std::fprintf(stderr, "helixcavern: %s\n", why);
+    std::fflush(stderr);
+    Helixcavern_B::EndProgram(1);
+}
+} // namespace
+
+Helixcavern_S::Helixcavern_S()
+{
+    setSurfaceType(QSurface::OpenGLSurface);
+    setFormat(saverFormat());
+    setTitle(Caption);
+    // Override-redirect, so no window manager moves it and it covers panels too.
+    setFlags(Qt::Window | Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+}
+
+Helixcavern_S::~Helixcavern_S()
+{
+    ReleaseGLContext();
+}
+
+int Helixcavern_S::run()
+{
+    Helixcavern_S saver;
+    saver.Form_Load();
+    saver.waitUntilExposed();
+    saver.Form_Activate();
+    return 0;
+}
+
+void Helixcavern_S::Form_Load()
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        setScreen(screen);
+        const QRect area = screen->geometry();
+        resize(area.size());
+        setPosition(area.topLeft());
+    }
+    loadTextureSource();
+    PicMaster = MasterImage::scaleToMaster(PicOrgn);
+    PicOrgn = QImage(); // only the master is used from here on
+    Helixcavern_B::Speed = Helixcavern_B::Speed / SpeedDivisor;
+    Speed = Helixcavern_B::Speed;
+    setWindowState(Qt::WindowNoState);
+    show(); // topmost comes with the window flags
+    CreateGLContext();
+    SetupGLState();
+}
+
+// The source picture, taken before the window is shown so a capture sees the desktop as it was.
+void Helixcavern_S::loadTextureSource()
+{
+    if (Helixcavern_B::TextureSource == 0)
+        PicOrgn = MasterImage::captureDesktop(screen(), clientPixels());
+    else
+        PicOrgn = MasterImage::decodePicture(Helixcavern_B::PictureFile);
+}
+
+QSize Helixcavern_S::clientPixels() const
+{
+    return size() * devicePixelRatio();
+}
+
+void Helixcavern_S::CreateGLContext()
+{
+    RenderContext = std::make_unique<QOpenGLContext>();
+    RenderContext->setFormat(requestedFormat());
+    RenderContext->setScreen(screen());
+    if (!RenderContext->create())
+        failWithoutGL("no OpenGL context with 24-bit colour, 16-bit depth and double buffering is available");
+    if (!RenderContext->makeCurrent(this))
+        failWithoutGL("the OpenGL context cannot be made current on the saver window");
+}
+
+void Helixcavern_S::ReleaseGLContext()
+{
+    if (RenderContext == nullptr)
+        return;
+    RenderContext->doneCurrent();
+    RenderContext.reset();
+}
+
+void Helixcavern_S::SetupGLState()
+{
+    tunnel.SetupGLState(PicMaster);
+}
+
+void Helixcavern_S::waitUntilExposed()
+{
+    const QDeadlineTimer deadline(ExposeWaitMs);
+    while (!isExposed() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+}
+
+void Helixcavern_S::Form_Activate()
+{
+    const QSize client = clientPixels();
+    TunnelRenderer::setViewportAndProjection(client.width(), client.height());
+    QCoreApplication::processEvents();
+    MainLoop();
+}
+
+void Helixcavern_S::MainLoop()
+{
+    Running = true;
+    do {
+        grabInputOnceMapped();
+        Phase = Speed + Phase;
+        QCoreApplication::processEvents();
+        render();
+    } while (Running);
+}
+
+void Helixcavern_S::render()
+{
+    tunnel.drawFrame(Phase);
+    QCoreApplication::processEvents();
+    if (RenderContext != nullptr)
+        RenderContext->swapBuffers(this);
+#ifdef HELIXCAVERN_BENCH_REPORT
+    if (benchFrames++ == 0) {
+        benchCpuAtFirstFrame = processCpuSeconds();
+        std::fprintf(stderr, "hc-bench first-frame\n");
+        std::fflush(stderr);
+    }
+#endif
+}
+
+// Grabs fail until the window is viewable; keep asking once per frame until both hold, so every
+// key and button reaches the saver with or without a window manager.
+void Helixcavern_S::grabInputOnceMapped()
+{
+    if (!keyboardGrabbed)
+        keyboardGrabbed = setKeyboardGrabEnabled(true);
+    if (!mouseGrabbed)
+        mouseGrabbed = setMouseGrabEnabled(true);
+}
+
+void Helixcavern_S::keyPressEvent(QKeyEvent *event)
+{
+    Q_UNUSED(event);
+    EndSaver();
+}
+
+void Helixcavern_S::mousePressEvent(QMouseEvent *event)
+{
+    Q_UNUSED(event);
+    EndSaver();
+}
+
+void Helixcavern_S::EndSaver()
+{
+    if (Helixcavern_B::ModeLetter(Helixcavern_B::CommandLine()) == QLatin1Char('S')) {
+        Helixcavern_B::EnableSystemKeys(true);
+        QGuiApplication::restoreOverrideCursor();
+    }
+    Running = false;
+    // Screen saving is set active again on Windows here; X11 has no such setting.
+#ifdef HELIXCAVERN_BENCH_REPORT
+    std::fprintf(stderr, "hc-bench frames %lld cpu %.6f\n", static_cast<long long>(benchFrames),
+                 processCpuSeconds() - benchCpuAtFirstFrame);
+    std::fflush(stderr);
+#endif
+    Form_Unload();
+    Helixcavern_B::EndProgram(0);
+}
+
+void Helixcavern_S::Form_Unload()
+{
+    ReleaseGLContext();
+    setKeyboardGrabEnabled(false);
+    setMouseGrabEnabled(false);
+    destroy();
 }
