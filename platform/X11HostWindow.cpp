@@ -1,0 +1,130 @@
+// A foreign window that hosts an embedded one: its size, and the moment the embedding ends.
+#include "X11HostWindow.h"
+
+#include <QSocketNotifier>
+
+#include <X11/Xlib.h>
+
+namespace {
+
+// Xlib's error handler is one for the whole process. Errors on our own connection come from
+// windows that vanished between two requests: count them and go on. Errors of other connections
+// go to the handler that was installed before (the toolkit's own, which ignores them).
+Display *g_trappedDisplay = nullptr;
+int g_trappedErrors = 0;
+XErrorHandler g_otherHandler = nullptr;
+
+int countXError(Display *display, XErrorEvent *error)
+{
+    if (display == g_trappedDisplay) {
+        ++g_trappedErrors;
+        return 0;
+    }
+    return g_otherHandler ? g_otherHandler(display, error) : 0;
+}
+
+// Runs `requests` and a round trip; true when the server reported no error for them.
+template <typename Requests>
+bool withoutXError(Display *display, Requests requests)
+{
+    XSync(display, False);
+    const int before = g_trappedErrors;
+    requests();
+    XSync(display, False);
+    return g_trappedErrors == before;
+}
+
+// True when `event` means the embedding is over (see watch()).
+bool endsEmbedding(const XEvent &event, Window host, Window embedded)
+{
+    switch (event.type) {
+    case DestroyNotify:
+        return event.xdestroywindow.window == host || event.xdestroywindow.window == embedded;
+    case UnmapNotify:
+        return event.xunmap.window == embedded;
+    case ReparentNotify:
+        return event.xreparent.window == embedded && event.xreparent.parent != host;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+X11HostWindow::X11HostWindow(WindowId host, QObject *parent) : QObject(parent), host_(host)
+{
+    if (display_.valid()) {
+        g_trappedDisplay = display_.get();
+        const XErrorHandler previous = XSetErrorHandler(countXError);
+        if (previous != countXError)
+            g_otherHandler = previous;
+    }
+}
+
+X11HostWindow::~X11HostWindow()
+{
+    if (g_trappedDisplay == display_.get())
+        g_trappedDisplay = nullptr;
+}
+
+std::optional<QSize> X11HostWindow::size() const
+{
+    if (!display_.valid() || host_ == 0)
+        return std::nullopt;
+    XWindowAttributes attributes{};
+    Status status = 0;
+    if (!withoutXError(display_.get(), [&] { status = XGetWindowAttributes(display_.get(), host_, &attributes); })
+        || status == 0)
+        return std::nullopt;
+    return QSize(attributes.width, attributes.height);
+}
+
+bool X11HostWindow::isChildOfHost(WindowId window) const
+{
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    Status status = 0;
+    const bool clean = withoutXError(display_.get(), [&] {
+        status = XQueryTree(display_.get(), window, &root, &parent, &children, &count);
+    });
+    if (children)
+        XFree(children);
+    return clean && status != 0 && parent == host_;
+}
+
+bool X11HostWindow::watch(WindowId embedded)
+{
+    if (!display_.valid() || host_ == 0 || embedded == 0 || notifier_)
+        return false;
+    embedded_ = embedded;
+    Display *display = display_.get();
+    // Select first, then check: a change after the check is then certain to arrive as an event.
+    if (!withoutXError(display, [&] {
+            XSelectInput(display, host_, StructureNotifyMask);
+            XSelectInput(display, embedded_, StructureNotifyMask);
+        }))
+        return false;
+    if (!isChildOfHost(embedded_))
+        return false;
+    notifier_ = new QSocketNotifier(ConnectionNumber(display), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &X11HostWindow::readEvents);
+    // The round trips above may already have queued events that no socket activity announces.
+    QMetaObject::invokeMethod(this, &X11HostWindow::readEvents, Qt::QueuedConnection);
+    return true;
+}
+
+void X11HostWindow::readEvents()
+{
+    Display *display = display_.get();
+    bool end = false;
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        end = end || endsEmbedding(event, host_, embedded_);
+    }
+    if (end && !ended_) {
+        ended_ = true;
+        notifier_->setEnabled(false);
+        emit ended();
+    }
+}

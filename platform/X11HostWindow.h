@@ -1,0 +1,47 @@
+// A foreign window that hosts an embedded one: its size, and the moment the embedding ends.
+#pragma once
+
+#include <QObject>
+#include <QSize>
+
+#include <optional>
+
+#include "X11Display.h"
+
+class QSocketNotifier;
+
+// Talks to the X server through a connection of its own, so it never disturbs the toolkit's.
+// X errors caused by windows that vanish under it are expected and kept silent.
+class X11HostWindow : public QObject
+{
+    Q_OBJECT
+public:
+    using WindowId = unsigned long;
+
+    explicit X11HostWindow(WindowId host, QObject *parent = nullptr);
+    ~X11HostWindow() override;
+
+    // Inside size of the host (its border excluded) in pixels; nothing when there is no X server
+    // or the id names no window.
+    std::optional<QSize> size() const;
+
+    // Starts watching `embedded`, which must already be a child of the host. ended() is emitted
+    // once, from the event loop, when the host is destroyed, or when `embedded` is destroyed,
+    // unmapped or taken away to another parent. Unmapping the host alone is not an end: the
+    // embedded window shows again when the host is mapped again. Returns false (and emits
+    // nothing) when the host or `embedded` is already gone or `embedded` is not its child.
+    bool watch(WindowId embedded);
+
+signals:
+    void ended();
+
+private:
+    void readEvents();
+    bool isChildOfHost(WindowId window) const;
+
+    X11Display display_;
+    WindowId host_;
+    WindowId embedded_ = 0;
+    QSocketNotifier *notifier_ = nullptr;
+    bool ended_ = false;
+};
