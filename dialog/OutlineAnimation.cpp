@@ -1,0 +1,64 @@
+// The dialog's open and close outline; see OutlineAnimation.h.
+#include "OutlineAnimation.h"
+#include "DialogLayout.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPainter>
+#include <QRegion>
+#include <QTimer>
+
+namespace {
+const QColor kOutlineColour(24, 32, 96); // the dark blue of the dialog's gradient edges
+}
+
+OutlineAnimation::OutlineAnimation()
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
+                           | Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput
+                           | Qt::WindowDoesNotAcceptFocus)
+{
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setWindowTitle(QStringLiteral("Helixcavern animation"));
+}
+
+void OutlineAnimation::play(const QRect &from, const QRect &to)
+{
+    OutlineAnimation outline;
+    QElapsedTimer clock;
+    QEventLoop loop;
+    QTimer ticker;
+    ticker.setInterval(FrameIntervalMs);
+    QObject::connect(&ticker, &QTimer::timeout, &loop, [&] {
+        const double t = double(clock.elapsed()) / DurationMs;
+        outline.showFrame(DialogLayout::animationFrame(from, to, t));
+        if (t >= 1.0)
+            loop.quit();
+    });
+    clock.start();
+    outline.showFrame(from);
+    ticker.start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    outline.hide();
+}
+
+void OutlineAnimation::showFrame(const QRect &screenRect)
+{
+    if (screenRect.width() <= 2 * Thickness || screenRect.height() <= 2 * Thickness) {
+        hide(); // a point or a sliver: nothing to outline yet
+        return;
+    }
+    setGeometry(screenRect);
+    const QRect local(QPoint(0, 0), screenRect.size());
+    setMask(QRegion(local).subtracted(QRegion(local.adjusted(Thickness, Thickness, -Thickness, -Thickness))));
+    if (!isVisible())
+        show();
+    update();
+}
+
+void OutlineAnimation::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), kOutlineColour);
+}
