@@ -1,0 +1,242 @@
+// Checks the host-window watch against a real X server: the host's size, which changes end an
+// embedding and which do not, and windows that are gone before anyone looks.
+#include "X11HostWindow.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <X11/Xlib.h>
+
+namespace {
+
+constexpr int EndWithinMs = 1000;
+constexpr int QuietForMs = 300;
+
+// The test's own connection, standing in for the host program.
+class HostProgram
+{
+public:
+    HostProgram() : display_(XOpenDisplay(nullptr)) {}
+    ~HostProgram()
+    {
+        if (display_)
+            XCloseDisplay(display_);
+    }
+    bool valid() const { return display_ != nullptr; }
+    Display *display() const { return display_; }
+    Window root() const { return DefaultRootWindow(display_); }
+
+    Window create(Window parent, QSize size, unsigned border = 0)
+    {
+        const Window w = XCreateSimpleWindow(display_, parent, 5, 5, unsigned(size.width()), unsigned(size.height()),
+                                             border, 0, 0);
+        XMapWindow(display_, w);
+        XSync(display_, False);
+        return w;
+    }
+    void sync() { XSync(display_, False); }
+
+private:
+    Display *display_;
+};
+
+} // namespace
+
+class X11HostWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sizeIsTheInside_data();
+    void sizeIsTheInside();
+    void noWindowHasNoSize_data();
+    void noWindowHasNoSize();
+    void endsEmbedding_data();
+    void endsEmbedding();
+    void keepsEmbedding_data();
+    void keepsEmbedding();
+    void refusesToWatch_data();
+    void refusesToWatch();
+};
+
+void X11HostWindowTest::sizeIsTheInside_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("border");
+    QTest::newRow("picture-sized") << QSize(152, 112) << 0;
+    QTest::newRow("one pixel") << QSize(1, 1) << 0;
+    QTest::newRow("wider than 16-bit twips") << QSize(2185, 10) << 0;
+    QTest::newRow("border excluded") << QSize(100, 50) << 7;
+}
+
+void X11HostWindowTest::sizeIsTheInside()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, border);
+    HostProgram x;
+    QVERIFY(x.valid());
+    const Window host = x.create(x.root(), size, unsigned(border));
+    QCOMPARE(X11HostWindow(host).size(), std::optional<QSize>(size));
+}
+
+void X11HostWindowTest::noWindowHasNoSize_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::newRow("handle 0") << QStringLiteral("zero");
+    QTest::newRow("destroyed window") << QStringLiteral("destroyed");
+    QTest::newRow("id no client holds") << QStringLiteral("unheld");
+    QTest::newRow("id with high bits set") << QStringLiteral("high");
+}
+
+void X11HostWindowTest::noWindowHasNoSize()
+{
+    QFETCH(QString, which);
+    HostProgram x;
+    QVERIFY(x.valid());
+    X11HostWindow::WindowId id = 0;
+    if (which == QLatin1String("destroyed")) {
+        id = x.create(x.root(), QSize(40, 30));
+        XDestroyWindow(x.display(), id);
+        x.sync();
+    } else if (which == QLatin1String("unheld")) {
+        id = 0x1ff00001;
+    } else if (which == QLatin1String("high")) {
+        id = 0xfffffff0;
+    }
+    X11HostWindow host(id);
+    QCOMPARE(host.size(), std::nullopt);
+    // A failed look-up leaves the connection usable: a real window is still measured.
+    const Window real = x.create(x.root(), QSize(30, 20));
+    QCOMPARE(X11HostWindow(real).size(), std::optional<QSize>(QSize(30, 20)));
+}
+
+void X11HostWindowTest::endsEmbedding_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("host destroyed") << QStringLiteral("destroy host");
+    QTest::newRow("host's parent destroyed") << QStringLiteral("destroy frame");
+    QTest::newRow("embedded destroyed") << QStringLiteral("destroy embedded");
+    QTest::newRow("embedded unmapped") << QStringLiteral("unmap embedded");
+    QTest::newRow("embedded taken to the root") << QStringLiteral("reparent to root");
+    QTest::newRow("embedded taken to a sibling") << QStringLiteral("reparent to sibling");
+}
+
+void X11HostWindowTest::endsEmbedding()
+{
+    QFETCH(QString, how);
+    HostProgram x;
+    QVERIFY(x.valid());
+    const Window frame = x.create(x.root(), QSize(300, 200));
+    const Window host = x.create(frame, QSize(200, 150));
+    const Window sibling = x.create(frame, QSize(20, 20));
+    const Window embedded = x.create(host, QSize(200, 150));
+
+    X11HostWindow watch(host);
+    QSignalSpy ended(&watch, &X11HostWindow::ended);
+    QVERIFY(watch.watch(embedded));
+
+    Display *d = x.display();
+    if (how == QLatin1String("destroy host"))
+        XDestroyWindow(d, host);
+    else if (how == QLatin1String("destroy frame"))
+        XDestroyWindow(d, frame);
+    else if (how == QLatin1String("destroy embedded"))
+        XDestroyWindow(d, embedded);
+    else if (how == QLatin1String("unmap embedded"))
+        XUnmapWindow(d, embedded);
+    else if (how == QLatin1String("reparent to root"))
+        XReparentWindow(d, embedded, x.root(), 0, 0);
+    else if (how == QLatin1String("reparent to sibling"))
+        XReparentWindow(d, embedded, sibling, 0, 0);
+    x.sync();
+
+    QVERIFY(ended.wait(EndWithinMs));
+    // Once: whatever else follows (the host's own end after the embedded window's) adds nothing.
+    if (how != QLatin1String("destroy frame"))
+        XDestroyWindow(d, frame);
+    x.sync();
+    QTest::qWait(QuietForMs);
+    QCOMPARE(ended.count(), 1);
+}
+
+void X11HostWindowTest::keepsEmbedding_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("host hidden") << QStringLiteral("unmap host");
+    QTest::newRow("host hidden and shown again") << QStringLiteral("unmap and map host");
+    QTest::newRow("host moved and resized") << QStringLiteral("configure host");
+    QTest::newRow("another child of the host destroyed") << QStringLiteral("destroy other child");
+    QTest::newRow("a window elsewhere destroyed") << QStringLiteral("destroy elsewhere");
+}
+
+void X11HostWindowTest::keepsEmbedding()
+{
+    QFETCH(QString, how);
+    HostProgram x;
+    QVERIFY(x.valid());
+    const Window host = x.create(x.root(), QSize(200, 150));
+    const Window embedded = x.create(host, QSize(200, 150));
+    const Window otherChild = x.create(host, QSize(10, 10));
+    const Window elsewhere = x.create(x.root(), QSize(10, 10));
+
+    X11HostWindow watch(host);
+    QSignalSpy ended(&watch, &X11HostWindow::ended);
+    QVERIFY(watch.watch(embedded));
+
+    Display *d = x.display();
+    if (how.startsWith(QLatin1String("unmap")))
+        XUnmapWindow(d, host);
+    if (how == QLatin1String("unmap and map host"))
+        XMapWindow(d, host);
+    else if (how == QLatin1String("configure host"))
+        XMoveResizeWindow(d, host, 40, 30, 90, 60);
+    else if (how == QLatin1String("destroy other child"))
+        XDestroyWindow(d, otherChild);
+    else if (how == QLatin1String("destroy elsewhere"))
+        XDestroyWindow(d, elsewhere);
+    x.sync();
+
+    QVERIFY(!ended.wait(QuietForMs));
+    // Still watching: the host's end is noticed afterwards.
+    XDestroyWindow(d, host);
+    x.sync();
+    QVERIFY(ended.wait(EndWithinMs));
+}
+
+void X11HostWindowTest::refusesToWatch_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::newRow("embedded is no child of the host") << QStringLiteral("not a child");
+    QTest::newRow("host gone before the watch") << QStringLiteral("host gone");
+    QTest::newRow("embedded gone before the watch") << QStringLiteral("embedded gone");
+    QTest::newRow("no embedded window") << QStringLiteral("zero");
+    QTest::newRow("no host") << QStringLiteral("no host");
+}
+
+void X11HostWindowTest::refusesToWatch()
+{
+    QFETCH(QString, which);
+    HostProgram x;
+    QVERIFY(x.valid());
+    Window host = x.create(x.root(), QSize(200, 150));
+    Window embedded = x.create(host, QSize(200, 150));
+    Display *d = x.display();
+    if (which == QLatin1String("not a child"))
+        embedded = x.create(x.root(), QSize(20, 20));
+    else if (which == QLatin1String("host gone"))
+        XDestroyWindow(d, host);
+    else if (which == QLatin1String("embedded gone"))
+        XDestroyWindow(d, embedded);
+    else if (which == QLatin1String("zero"))
+        embedded = 0;
+    else if (which == QLatin1String("no host"))
+        host = 0;
+    x.sync();
+
+    X11HostWindow watch(host);
+    QSignalSpy ended(&watch, &X11HostWindow::ended);
+    QVERIFY(!watch.watch(embedded));
+    QVERIFY(!ended.wait(QuietForMs));
+}
+
+QTEST_GUILESS_MAIN(X11HostWindowTest)
+#include "X11HostWindowTest.moc"
