@@ -11,6 +11,7 @@
 #include "PictureBox.h"
 #include "PictureNameFilter.h"
 #include "PropertyBag.h"
+#include "SpeedScrollBar.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -172,7 +173,7 @@ void Helixcavern_P::buildControls()
     placeControl(lbl[3], "lbl(3)");
     lbl[4] = new QLabel(QStringLiteral("遅い"), Pic_D);
     placeControl(lbl[4], "lbl(4)");
-    HS_Fast = new QScrollBar(Qt::Horizontal, Pic_D);
+    HS_Fast = new SpeedScrollBar(Pic_D);
     HS_Fast->setRange(DialogValues::SpeedMinimum, DialogValues::SpeedMaximum);
     HS_Fast->setSingleStep(1);
     HS_Fast->setPageStep(10);
