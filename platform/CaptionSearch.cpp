@@ -1,0 +1,155 @@
+// Looks for an open window by its exact caption, anywhere in the X11 window tree.
+#include "CaptionSearch.h"
+
+#include "X11Display.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Windows may be destroyed by their owners while the tree is walked; the requests about them then
+// fail with BadWindow and friends, which must not end this process through Xlib's default handler.
+int ignoreXError(Display *, XErrorEvent *) { return 0; }
+
+class ErrorHandlerScope
+{
+public:
+    explicit ErrorHandlerScope(Display *display) : display_(display), previous_(XSetErrorHandler(ignoreXError)) {}
+    ~ErrorHandlerScope()
+    {
+        XSync(display_, False); // deliver pending errors to our handler before restoring the old one
+        XSetErrorHandler(previous_);
+    }
+    ErrorHandlerScope(const ErrorHandlerScope &) = delete;
+    ErrorHandlerScope &operator=(const ErrorHandlerScope &) = delete;
+
+private:
+    Display *display_;
+    XErrorHandler previous_;
+};
+
+// The bytes of an 8-bit text property and its type, or nothing when the window lacks it or is gone.
+struct TextProperty {
+    Atom type = None;
+    QByteArray bytes;
+};
+
+std::optional<TextProperty> readTextProperty(Display *display, Window window, Atom property)
+{
+    // Captions are short; a generous limit keeps a hostile property from costing much.
+    constexpr long kMaxLongs = 64 * 1024;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char *data = nullptr;
+    const int status = XGetWindowProperty(display, window, property, 0, kMaxLongs, False, AnyPropertyType,
+                                          &type, &format, &count, &remaining, &data);
+    if (status != Success || type == None || format != 8) {
+        if (data)
+            XFree(data);
+        return std::nullopt;
+    }
+    TextProperty result{type, QByteArray(reinterpret_cast<const char *>(data), qsizetype(count))};
+    XFree(data);
+    return result;
+}
+
+class CaptionMatcher
+{
+public:
+    CaptionMatcher(Display *display, const QString &caption)
+        : display_(display), caption_(caption), netWmName_(XInternAtom(display, "_NET_WM_NAME", False)),
+          utf8String_(XInternAtom(display, "UTF8_STRING", False)),
+          compoundText_(XInternAtom(display, "COMPOUND_TEXT", False))
+    {
+    }
+
+    bool matches(Window window) const
+    {
+        if (const auto net = readTextProperty(display_, window, netWmName_); net && decode(*net) == caption_)
+            return true;
+        const auto name = readTextProperty(display_, window, XA_WM_NAME);
+        return name && decode(*name) == caption_;
+    }
+
+private:
+    std::optional<QString> decode(const TextProperty &property) const
+    {
+        if (property.type == utf8String_)
+            return QString::fromUtf8(property.bytes);
+        if (property.type == XA_STRING)
+            return QString::fromLatin1(property.bytes);
+        if (property.type == compoundText_)
+            return decodeCompoundText(property);
+        return std::nullopt;
+    }
+
+    std::optional<QString> decodeCompoundText(const TextProperty &property) const
+    {
+        XTextProperty text;
+        text.value = reinterpret_cast<unsigned char *>(const_cast<char *>(property.bytes.constData()));
+        text.encoding = property.type;
+        text.format = 8;
+        text.nitems = static_cast<unsigned long>(property.bytes.size());
+        char **list = nullptr;
+        int count = 0;
+        if (Xutf8TextPropertyToTextList(display_, &text, &list, &count) < Success || !list)
+            return std::nullopt;
+        QString result;
+        for (int i = 0; i < count; ++i)
+            result += QString::fromUtf8(list[i]);
+        XFreeStringList(list);
+        return result;
+    }
+
+    Display *display_;
+    QString caption_;
+    Atom netWmName_;
+    Atom utf8String_;
+    Atom compoundText_;
+};
+
+// The children of `window`, or none when it has gone.
+std::vector<Window> childrenOf(Display *display, Window window)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, window, &root, &parent, &children, &count))
+        return {};
+    std::vector<Window> result(children, children + count);
+    if (children)
+        XFree(children);
+    return result;
+}
+
+} // namespace
+
+bool CaptionSearch::windowExists(const QString &caption)
+{
+    X11Display connection;
+    if (!connection.valid())
+        return false;
+    Display *display = connection.get();
+    const ErrorHandlerScope errors(display);
+    const CaptionMatcher matcher(display, caption);
+
+    // Depth-first walk with an explicit stack: deep trees cannot exhaust the call stack.
+    std::vector<Window> pending = childrenOf(display, DefaultRootWindow(display));
+    while (!pending.empty()) {
+        const Window window = pending.back();
+        pending.pop_back();
+        if (matcher.matches(window))
+            return true;
+        const std::vector<Window> children = childrenOf(display, window);
+        pending.insert(pending.end(), children.begin(), children.end());
+    }
+    return false;
+}
