@@ -1,0 +1,314 @@
+// End-to-end tests of the saver: the real program under Xvfb, its window, its texture sources, the
+// input that ends it, and its animation, checked through X11 and screenshots.
+#include "E2eHarness.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QProcess>
+#include <QTest>
+
+#include <cmath>
+
+using namespace e2e;
+
+namespace {
+const QString Caption = QStringLiteral("Helixcavern_Main");
+constexpr QRgb PlainColour = 0xfff0f0f0; // the empty source surface's grey
+constexpr int FirstFrameTimeoutMs = 15000;
+constexpr int EndTimeoutMs = 1000;
+
+// Settings file keys, in Shift-JIS: picture source, picture file, rotation speed.
+const QByteArray KeySource("\x89\xE6\x91\x9C");
+const QByteArray KeyFile("\x89\xE6\x91\x9C\xCC\xA7\xB2\xD9");
+const QByteArray KeySpeed("\x89\xF1\x93\x5D\x91\xAC\x93\x78");
+
+QByteArray settings(int source, const QString &file, const QByteArray &speed = {})
+{
+    QByteArray text = "[Section]\r\n" + KeySource + "= " + QByteArray::number(source) + "\r\n" + KeyFile + "="
+                      + file.toUtf8() + "\r\n";
+    if (!speed.isNull())
+        text += KeySpeed + "=" + speed + "\r\n";
+    return text;
+}
+
+bool near(QRgb a, QRgb b, int tolerance = 3)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance
+           && std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+// Wall pixels on a circle round the centre, where the rings are drawn at full brightness.
+QList<QRgb> wallSamples(const QImage &shot, int samples = 24)
+{
+    const QPoint centre(shot.width() / 2, shot.height() / 2);
+    const double radius = shot.height() * 0.3;
+    QList<QRgb> colours;
+    for (int i = 0; i < samples; ++i) {
+        const double angle = 2.0 * M_PI * (i + 0.5) / samples;
+        colours << shot.pixel(centre.x() + int(radius * std::cos(angle)), centre.y() - int(radius * std::sin(angle)));
+    }
+    return colours;
+}
+
+int countNear(const QList<QRgb> &colours, QRgb colour)
+{
+    return int(std::count_if(colours.begin(), colours.end(), [colour](QRgb c) { return near(c, colour); }));
+}
+
+QString describe(const QList<QRgb> &colours)
+{
+    QStringList parts;
+    for (QRgb c : colours)
+        parts << QStringLiteral("%1,%2,%3").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
+    return parts.join(QLatin1Char(' '));
+}
+
+// The saver has drawn when its window is up, the black far opening shows at the centre and the
+// wall above it is lit (every texture in these tests is bright there).
+bool waitForFirstFrame(const XServer &x, const Run &run)
+{
+    const QPoint centre(x.screenSize().width() / 2, x.screenSize().height() / 2);
+    return waitUntil(
+        [&] {
+            if (!run.isRunning())
+                return false;
+            const auto window = x.findWindow(Caption);
+            if (!window || !x.isViewable(*window))
+                return false;
+            const QImage column = x.grabRect(QRect(centre.x(), 0, 1, centre.y() + 1));
+            return column.pixel(0, centre.y()) == qRgb(0, 0, 0) && qGray(column.pixel(0, centre.y() / 3)) > 40;
+        },
+        FirstFrameTimeoutMs);
+}
+
+// A picture whose left half and right half have their own colours (format from the file name).
+bool writeTwoColourPicture(const QString &path, QRgb left, QRgb right)
+{
+    QImage picture(320, 200, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, x < picture.width() / 2 ? left : right);
+    return picture.save(path, nullptr, 100);
+}
+} // namespace
+
+class SaverTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Ends a still-running saver with a key press and checks that it left cleanly.
+    void endWithKey(const XServer &x, Run &run)
+    {
+        QCOMPARE(x.xdotool({QStringLiteral("key"), QStringLiteral("space")}), 0);
+        QVERIFY(run.waitForExit(EndTimeoutMs * 3));
+        QVERIFY(run.exitedNormally());
+        QCOMPARE(run.exitCode(), 0);
+    }
+
+private slots:
+    void windowCoversTheScreen_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("/s at 1024x768") << QSize(1024, 768) << QStringList{QStringLiteral("/s")};
+        QTest::newRow("/S at 1280x1024") << QSize(1280, 1024) << QStringList{QStringLiteral("/S")};
+        QTest::newRow("no argument at 800x600") << QSize(800, 600) << QStringList{};
+    }
+    void windowCoversTheScreen()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(QStringList, arguments);
+        XServer x(screen);
+        QVERIFY(x.isRunning());
+        x.fillRoot(qRgb(40, 120, 60));
+        ProgramCopy program;
+        QVERIFY(program.isValid());
+        Run run(program, x, arguments);
+        QVERIFY(run.started());
+        QVERIFY(waitForFirstFrame(x, run));
+        const auto window = x.findWindow(Caption);
+        QVERIFY(window);
+        QCOMPARE(x.geometryOnRoot(*window), std::optional<QRect>(QRect(QPoint(0, 0), screen)));
+        QCOMPARE(x.windowsWithCaption(Caption).size(), 1);
+        endWithKey(x, run);
+        QVERIFY(!x.findWindow(Caption));
+    }
+
+    void desktopAsItWasIsTheTexture()
+    {
+        XServer x(QSize(1024, 768));
+        QVERIFY(x.isRunning());
+        const QRgb left = qRgb(200, 40, 160);
+        const QRgb right = qRgb(20, 180, 90);
+        x.fillRoot(right);
+        x.createWindow(QRect(0, 0, 512, 768), {}, left);
+        ProgramCopy program;
+        program.writeSettings(settings(0, {}));
+        Run run(program, x, {QStringLiteral("/s")});
+        QVERIFY(waitForFirstFrame(x, run));
+        const QList<QRgb> wall = wallSamples(x.grabScreen());
+        QVERIFY2(countNear(wall, left) >= 4 && countNear(wall, right) >= 4, qPrintable(describe(wall)));
+        QVERIFY2(countNear(wall, left) + countNear(wall, right) >= 20, qPrintable(describe(wall)));
+        endWithKey(x, run);
+    }
+
+    void pictureFileIsTheTexture_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("BMP") << QStringLiteral("picture.bmp");
+        QTest::newRow("JPEG") << QStringLiteral("picture.jpg");
+    }
+    void pictureFileIsTheTexture()
+    {
+        QFETCH(QString, name);
+        XServer x(QSize(1024, 768));
+        QVERIFY(x.isRunning());
+        x.fillRoot(qRgb(200, 40, 160));
+        ProgramCopy program;
+        const QRgb left = qRgb(30, 90, 220);
+        const QRgb right = qRgb(250, 200, 20);
+        QVERIFY(writeTwoColourPicture(program.path(name), left, right));
+        program.writeSettings(settings(1, program.path(name)));
+        Run run(program, x, {QStringLiteral("/s")});
+        QVERIFY(waitForFirstFrame(x, run));
+        const QList<QRgb> wall = wallSamples(x.grabScreen());
+        QVERIFY2(countNear(wall, left) >= 4 && countNear(wall, right) >= 4, qPrintable(describe(wall)));
+        QCOMPARE(countNear(wall, qRgb(200, 40, 160)), 0);
+        endWithKey(x, run);
+    }
+
+    void unusablePictureGivesThePlainTunnel_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("garbage") << QByteArray("this is not a picture\n").repeated(40);
+        QTest::newRow("truncated JPEG") << QByteArray("\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01\x01\x00", 14);
+        QByteArray huge("BM", 2);
+        huge += QByteArray("\x46\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00", 16);
+        huge += QByteArray("\x60\xea\x00\x00\x60\xea\x00\x00\x01\x00\x18\x00", 12); // 60000 x 60000, 24 bit
+        huge += QByteArray(24 + 16, '\0');
+        QTest::newRow("BMP claiming 60000x60000") << huge;
+    }
+    void unusablePictureGivesThePlainTunnel()
+    {
+        QFETCH(QByteArray, bytes);
+        XServer x(QSize(1024, 768));
+        QVERIFY(x.isRunning());
+        x.fillRoot(qRgb(200, 40, 160));
+        ProgramCopy program;
+        const QString path = program.path(QStringLiteral("broken.jpg"));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        }
+        program.writeSettings(settings(1, path));
+        Run run(program, x, {QStringLiteral("/s")});
+        QVERIFY(waitForFirstFrame(x, run));
+        const QList<QRgb> wall = wallSamples(x.grabScreen());
+        QVERIFY2(countNear(wall, PlainColour) == wall.size(), qPrintable(describe(wall)));
+        QTest::qWait(300);
+        QVERIFY(run.isRunning());
+        endWithKey(x, run);
+    }
+
+    void inputEndsTheSaverAtOnce_data()
+    {
+        QTest::addColumn<QStringList>("input");
+        QTest::newRow("letter") << QStringList{QStringLiteral("key"), QStringLiteral("x")};
+        QTest::newRow("Escape") << QStringList{QStringLiteral("key"), QStringLiteral("Escape")};
+        QTest::newRow("Shift alone") << QStringList{QStringLiteral("key"), QStringLiteral("shift")};
+        QTest::newRow("Ctrl alone") << QStringList{QStringLiteral("key"), QStringLiteral("ctrl")};
+        QTest::newRow("left button") << QStringList{QStringLiteral("click"), QStringLiteral("1")};
+        QTest::newRow("middle button") << QStringList{QStringLiteral("click"), QStringLiteral("2")};
+        QTest::newRow("right button") << QStringList{QStringLiteral("click"), QStringLiteral("3")};
+    }
+    void inputEndsTheSaverAtOnce()
+    {
+        QFETCH(QStringList, input);
+        XServer x(QSize(800, 600));
+        QVERIFY(x.isRunning());
+        x.fillRoot(qRgb(40, 120, 60));
+        ProgramCopy program;
+        Run run(program, x, {QStringLiteral("/s")});
+        QVERIFY(waitForFirstFrame(x, run));
+        QElapsedTimer sinceInput;
+        sinceInput.start();
+        QCOMPARE(x.xdotool(input), 0);
+        QVERIFY(run.waitForExit(EndTimeoutMs));
+        QVERIFY2(sinceInput.elapsed() < EndTimeoutMs, qPrintable(QString::number(sinceInput.elapsed())));
+        QVERIFY(run.exitedNormally());
+        QCOMPARE(run.exitCode(), 0);
+        QVERIFY(!x.findWindow(Caption));
+        QVERIFY(x.viewableTopLevels().isEmpty());
+    }
+
+    void movingTheMouseDoesNotEndIt()
+    {
+        XServer x(QSize(800, 600));
+        QVERIFY(x.isRunning());
+        x.fillRoot(qRgb(40, 120, 60));
+        ProgramCopy program;
+        Run run(program, x, {QStringLiteral("/s")});
+        QVERIFY(waitForFirstFrame(x, run));
+        QCOMPARE(x.xdotool({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")}), 0);
+        QCOMPARE(x.xdotool({QStringLiteral("mousemove"), QStringLiteral("790"), QStringLiteral("590")}), 0);
+        QCOMPARE(x.xdotool({QStringLiteral("mousemove_relative"), QStringLiteral("--"), QStringLiteral("-300"),
+                            QStringLiteral("-200")}),
+                 0);
+        QVERIFY(!run.waitForExit(800));
+        QVERIFY(run.isRunning());
+        endWithKey(x, run);
+    }
+
+    void speedDecidesWhetherTheTunnelMoves_data()
+    {
+        QTest::addColumn<QByteArray>("speed");
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("speed 0 stands still") << QByteArray(" 0") << false;
+        QTest::newRow("default speed moves") << QByteArray() << true;
+        QTest::newRow("slowest speed moves") << QByteArray(" 1") << true;
+    }
+    void speedDecidesWhetherTheTunnelMoves()
+    {
+        QFETCH(QByteArray, speed);
+        QFETCH(bool, moves);
+        XServer x(QSize(800, 600));
+        QVERIFY(x.isRunning());
+        ProgramCopy program;
+        QVERIFY(writeTwoColourPicture(program.path(QStringLiteral("p.bmp")), qRgb(30, 90, 220), qRgb(250, 200, 20)));
+        program.writeSettings(settings(1, program.path(QStringLiteral("p.bmp")), speed));
+        Run run(program, x, {QStringLiteral("/s")});
+        QVERIFY(waitForFirstFrame(x, run));
+        const QImage first = x.grabScreen();
+        QTest::qWait(400);
+        const QImage second = x.grabScreen();
+        QTest::qWait(400);
+        const QImage third = x.grabScreen();
+        QCOMPARE(first != second || second != third, moves);
+        endWithKey(x, run);
+    }
+
+    void noOpenGLEndsWithStatusOneAndAReason()
+    {
+        XServer x(QSize(800, 600));
+        QVERIFY(x.isRunning());
+        ProgramCopy program;
+        QProcess process;
+        QProcessEnvironment env = x.environment();
+        env.insert(QStringLiteral("QT_XCB_GL_INTEGRATION"), QStringLiteral("none")); // no GLX, no EGL
+        process.setProcessEnvironment(env);
+        process.start(program.executable(), {QStringLiteral("/s")});
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        const QList<QByteArray> lines = process.readAllStandardError().split('\n');
+        QVERIFY2(std::count_if(lines.begin(), lines.end(), [](const QByteArray &l) { return l.startsWith("helixcavern: "); }) == 1,
+                 qPrintable(QString::fromLocal8Bit(lines.join('\n'))));
+        QVERIFY(!x.findWindow(Caption));
+    }
+};
+
+QTEST_GUILESS_MAIN(SaverTest)
+#include "saver_test.moc"
