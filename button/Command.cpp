@@ -408,6 +408,13 @@ void Command::mouseMoveEvent(QMouseEvent *)
     MouseMove();
 }
 
+// The pointer's arrival counts as a move: Qt drops a move to the very position it saw last, which
+// happens when the pointer comes back to the same pixel from another program's window.
+void Command::enterEvent(QEnterEvent *)
+{
+    MouseMove();
+}
+
 void Command::mouseReleaseEvent(QMouseEvent *event)
 {
     MouseUp(int(event->button()));
@@ -436,8 +443,9 @@ bool Command::eventFilter(QObject *watched, QEvent *event)
         MouseDown(int(static_cast<QMouseEvent *>(event)->button()));
         return true;
     case QEvent::MouseMove:
+    case QEvent::Enter:
         MouseMove();
-        return true;
+        return event->type() == QEvent::MouseMove;
     case QEvent::MouseButtonRelease:
         MouseUp(int(static_cast<QMouseEvent *>(event)->button()));
         return true;
