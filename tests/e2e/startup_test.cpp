@@ -14,6 +14,7 @@ const QString SaverCaption = QStringLiteral("Helixcavern_Main");
 const QString DialogCaption = QStringLiteral("Helixcavernの設定");
 constexpr int EndAtOnceMs = 3000;
 constexpr int ShowTimeoutMs = 15000;
+constexpr int QuietMs = 500;
 
 // Records every window that any client creates or maps on the server from now on.
 class RootWatch
@@ -106,7 +107,12 @@ void TestStartup::runningSaverBlocksASecondSaver()
     Run first(program, x, {QStringLiteral("/s")});
     QVERIFY(waitUntil([&] { return x.findWindow(SaverCaption).has_value(); }, ShowTimeoutMs));
 
+    // Let the first saver finish making its windows, so that every window seen later is the second's.
     RootWatch watch(x);
+    QVERIFY(waitUntil([&] {
+        QTest::qWait(QuietMs);
+        return watch.newWindows() == 0;
+    }, ShowTimeoutMs, 0));
     Run second(program, x, {QStringLiteral("/s")});
     QVERIFY2(second.waitForExit(EndAtOnceMs), "a saver beside a running saver must end at once");
     QCOMPARE(second.exitCode(), 0);
