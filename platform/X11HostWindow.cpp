@@ -79,17 +79,20 @@ std::optional<QSize> X11HostWindow::size() const
     return QSize(attributes.width, attributes.height);
 }
 
-bool X11HostWindow::isChildOfHost(WindowId window) const
+bool X11HostWindow::isMappedChildOfHost(WindowId window) const
 {
     Window root = 0, parent = 0, *children = nullptr;
     unsigned int count = 0;
-    Status status = 0;
+    Status treeStatus = 0, attributesStatus = 0;
+    XWindowAttributes attributes{};
     const bool clean = withoutXError(display_.get(), [&] {
-        status = XQueryTree(display_.get(), window, &root, &parent, &children, &count);
+        treeStatus = XQueryTree(display_.get(), window, &root, &parent, &children, &count);
+        attributesStatus = XGetWindowAttributes(display_.get(), window, &attributes);
     });
     if (children)
         XFree(children);
-    return clean && status != 0 && parent == host_;
+    return clean && treeStatus != 0 && attributesStatus != 0 && parent == host_
+        && attributes.map_state != IsUnmapped;
 }
 
 bool X11HostWindow::watch(WindowId embedded)
@@ -104,7 +107,7 @@ bool X11HostWindow::watch(WindowId embedded)
             XSelectInput(display, embedded_, StructureNotifyMask);
         }))
         return false;
-    if (!isChildOfHost(embedded_))
+    if (!isMappedChildOfHost(embedded_))
         return false;
     notifier_ = new QSocketNotifier(ConnectionNumber(display), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &X11HostWindow::readEvents);

@@ -25,11 +25,13 @@ public:
     // or the id names no window.
     std::optional<QSize> size() const;
 
-    // Starts watching `embedded`, which must already be a child of the host. ended() is emitted
+    // Starts watching `embedded`, which must already be a mapped child of the host (the server
+    // must have seen the requests that made it so). ended() is emitted
     // once, from the event loop, when the host is destroyed, or when `embedded` is destroyed,
     // unmapped or taken away to another parent. Unmapping the host alone is not an end: the
     // embedded window shows again when the host is mapped again. Returns false (and emits
-    // nothing) when the host or `embedded` is already gone or `embedded` is not its child.
+    // nothing) when the host or `embedded` is already gone, `embedded` is not the host's child or
+    // is unmapped: the embedding ended before the watch began.
     bool watch(WindowId embedded);
 
 signals:
@@ -37,7 +39,7 @@ signals:
 
 private:
     void readEvents();
-    bool isChildOfHost(WindowId window) const;
+    bool isMappedChildOfHost(WindowId window) const;
 
     X11Display display_;
     WindowId host_;

@@ -208,6 +208,7 @@ void X11HostWindowTest::refusesToWatch_data()
     QTest::newRow("embedded is no child of the host") << QStringLiteral("not a child");
     QTest::newRow("host gone before the watch") << QStringLiteral("host gone");
     QTest::newRow("embedded gone before the watch") << QStringLiteral("embedded gone");
+    QTest::newRow("embedded unmapped before the watch") << QStringLiteral("embedded unmapped");
     QTest::newRow("no embedded window") << QStringLiteral("zero");
     QTest::newRow("no host") << QStringLiteral("no host");
 }
@@ -226,6 +227,8 @@ void X11HostWindowTest::refusesToWatch()
         XDestroyWindow(d, host);
     else if (which == QLatin1String("embedded gone"))
         XDestroyWindow(d, embedded);
+    else if (which == QLatin1String("embedded unmapped"))
+        XUnmapWindow(d, embedded);
     else if (which == QLatin1String("zero"))
         embedded = 0;
     else if (which == QLatin1String("no host"))
