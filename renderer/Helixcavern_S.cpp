@@ -15,16 +15,34 @@
 
 #ifdef HELIXCAVERN_BENCH_REPORT
 #include <ctime>
+#include <unistd.h>
 namespace {
+// Benchmark builds only: stage times on the monotonic clock and resident memory, on stderr.
 double processCpuSeconds()
 {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
+void benchStage(const char *stage)
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    long pages = 0, resident = 0;
+    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    std::fprintf(stderr, "hc-bench stage %s %lld %.1f\n", stage, (long long)t.tv_sec * 1000000000LL + t.tv_nsec,
+                 double(resident) * double(sysconf(_SC_PAGESIZE)) / 1048576.0);
+}
 qint64 benchFrames = 0;
 double benchCpuAtFirstFrame = 0.0;
 } // namespace
+#define HC_BENCH_STAGE(name) benchStage(name)
+#else
+#define HC_BENCH_STAGE(name) ((void)0)
 #endif
 
 namespace {
@@ -68,9 +86,11 @@ Helixcavern_S::~Helixcavern_S()
 
 int Helixcavern_S::run()
 {
+    HC_BENCH_STAGE("saver-entry");
     Helixcavern_S saver;
     saver.Form_Load();
     saver.waitUntilExposed();
+    HC_BENCH_STAGE("exposed");
     saver.Form_Activate();
     return 0;
 }
@@ -85,14 +105,18 @@ void Helixcavern_S::Form_Load()
         setPosition(area.topLeft());
     }
     loadTextureSource();
+    HC_BENCH_STAGE("source-picture");
     PicMaster = MasterImage::scaleToMaster(PicOrgn);
     PicOrgn = QImage(); // only the master is used from here on
     Helixcavern_B::Speed = Helixcavern_B::Speed / SpeedDivisor;
     Speed = Helixcavern_B::Speed;
     setWindowState(Qt::WindowNoState);
     show(); // topmost comes with the window flags
+    HC_BENCH_STAGE("shown");
     CreateGLContext();
+    HC_BENCH_STAGE("context");
     SetupGLState();
+    HC_BENCH_STAGE("gl-state");
 }
 
 // The source picture, taken before the window is shown so a capture sees the desktop as it was.
@@ -168,8 +192,7 @@ void Helixcavern_S::render()
 #ifdef HELIXCAVERN_BENCH_REPORT
     if (benchFrames++ == 0) {
         benchCpuAtFirstFrame = processCpuSeconds();
-        std::fprintf(stderr, "hc-bench first-frame\n");
-        std::fflush(stderr);
+        HC_BENCH_STAGE("first-swap");
     }
 #endif
 }
