@@ -9,7 +9,9 @@
 #include <QTimer>
 
 namespace {
-const QColor kOutlineColour(24, 32, 96); // the dark blue of the dialog's gradient edges
+// The dialog's gradient colours: a pale line between two dark ones shows on light and dark desktops.
+const QColor kOutlineDark(0, 0, 30);
+const QColor kOutlinePale(220, 220, 250);
 }
 
 OutlineAnimation::OutlineAnimation()
@@ -60,5 +62,7 @@ void OutlineAnimation::showFrame(const QRect &screenRect)
 void OutlineAnimation::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), kOutlineColour);
+    painter.fillRect(rect(), kOutlineDark);
+    painter.setPen(kOutlinePale);
+    painter.drawRect(rect().adjusted(1, 1, -2, -2));
 }

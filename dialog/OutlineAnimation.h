@@ -11,7 +11,7 @@ class OutlineAnimation : public QWidget
 public:
     static constexpr int DurationMs = 200;
     static constexpr int FrameIntervalMs = 15;
-    static constexpr int Thickness = 2;
+    static constexpr int Thickness = 3;
 
     // Draws the outline growing or shrinking from `from` to `to` over DurationMs and returns when
     // it is done. User input waits meanwhile; other events (painting, timers) run.
