@@ -93,7 +93,7 @@ Command::Command(QWidget *parent)
     // The Tab key gives the focus; a left press takes it in MouseDown, after showing the pressed look,
     // so that right and middle presses leave the focus (and the look) alone.
     setFocusPolicy(Qt::TabFocus);
-    setMouseTracking(true);          // the pointer's arrival is seen through moves without a button
+    setMouseTracking(true); // the pointer's arrival is seen through moves without a button
     setFont(DesignFont());
     resize(SkinLayout::ToPixels(DesignSizeTwips.width()), SkinLayout::ToPixels(DesignSizeTwips.height()));
 
