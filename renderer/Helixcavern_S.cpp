@@ -11,7 +11,10 @@
 #include <QScreen>
 #include <QSurfaceFormat>
 
+#include <xcb/xcb.h>
+
 #include <cstdio>
+#include <cstdlib>
 
 #ifdef HELIXCAVERN_BENCH_REPORT
 #include <ctime>
@@ -48,6 +51,7 @@ double benchCpuAtFirstFrame = 0.0;
 namespace {
 constexpr int ExposeWaitMs = 2000;  // longest wait for the first exposure before drawing anyway
 constexpr float SpeedDivisor = 10.0f; // the stored speed is ten times the per-frame phase step
+constexpr int WindowCheckIntervalMs = 200; // how often the server is asked whether the window exists
 
 QSurfaceFormat saverFormat()
 {
@@ -60,6 +64,23 @@ QSurfaceFormat saverFormat()
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     format.setSwapInterval(1);
     return format;
+}
+
+// Whether the X server still has `window`: a window destroyed by another client sends the toolkit
+// no close event, so the saver asks the server itself.
+bool nativeWindowExists(WId window)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr || window == 0)
+        return true; // nothing to ask: assume it is there
+    xcb_generic_error_t *error = nullptr;
+    xcb_get_window_attributes_reply_t *reply = xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, xcb_window_t(window)), &error);
+    const bool exists = reply != nullptr;
+    std::free(reply);
+    std::free(error);
+    return exists;
 }
 
 [[noreturn]] void failWithoutGL(const char *why)
@@ -180,6 +201,7 @@ void Helixcavern_S::MainLoop()
         Phase = Speed + Phase;
         QCoreApplication::processEvents();
         render();
+        endIfWindowVanished();
     } while (Running);
 }
 
@@ -197,6 +219,15 @@ void Helixcavern_S::render()
 #endif
 }
 
+void Helixcavern_S::endIfWindowVanished()
+{
+    if (windowCheck.isValid() && windowCheck.elapsed() < WindowCheckIntervalMs)
+        return;
+    windowCheck.start();
+    if (!nativeWindowExists(winId()))
+        EndSaver();
+}
+
 // Grabs fail until the window is viewable; keep asking once per frame until both hold, so every
 // key and button reaches the saver with or without a window manager.
 void Helixcavern_S::grabInputOnceMapped()
@@ -205,6 +236,17 @@ void Helixcavern_S::grabInputOnceMapped()
         keyboardGrabbed = setKeyboardGrabEnabled(true);
     if (!mouseGrabbed)
         mouseGrabbed = setMouseGrabEnabled(true);
+}
+
+// A saver whose window was closed or destroyed from outside cannot be seen or ended by input any
+// more; it ends as if input had ended it instead of drawing on unseen.
+bool Helixcavern_S::event(QEvent *event)
+{
+    if (event->type() == QEvent::Close) {
+        EndSaver();
+        return true;
+    }
+    return QWindow::event(event);
 }
 
 void Helixcavern_S::keyPressEvent(QKeyEvent *event)

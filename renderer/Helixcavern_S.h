@@ -3,6 +3,7 @@
 
 #include "TunnelRenderer.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QWindow>
 
@@ -29,6 +30,7 @@ public:
     ~Helixcavern_S() override;
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
@@ -45,6 +47,7 @@ private:
     void loadTextureSource();
     void waitUntilExposed();
     void grabInputOnceMapped();
+    void endIfWindowVanished();
     QSize clientPixels() const;
 
     bool Running = false;
@@ -56,4 +59,5 @@ private:
     TunnelRenderer tunnel;
     bool keyboardGrabbed = false;
     bool mouseGrabbed = false;
+    QElapsedTimer windowCheck;
 };

@@ -262,6 +262,22 @@ private slots:
         endWithKey(x, run);
     }
 
+    void windowDestroyedFromOutsideEndsTheSaver()
+    {
+        XServer x(QSize(800, 600));
+        QVERIFY(x.isRunning());
+        x.fillRoot(qRgb(40, 120, 60));
+        ProgramCopy program;
+        Run run(program, x, {QStringLiteral("/s")});
+        QVERIFY(waitForFirstFrame(x, run));
+        const auto window = x.findWindow(Caption);
+        QVERIFY(window);
+        x.destroyWindow(*window);
+        QVERIFY(run.waitForExit(5000));
+        QVERIFY(run.exitedNormally());
+        QCOMPARE(run.exitCode(), 0);
+    }
+
     void speedDecidesWhetherTheTunnelMoves_data()
     {
         QTest::addColumn<QByteArray>("speed");
