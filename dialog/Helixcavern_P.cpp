@@ -177,6 +177,7 @@ void Helixcavern_P::buildControls()
     HS_Fast->setRange(DialogValues::SpeedMinimum, DialogValues::SpeedMaximum);
     HS_Fast->setSingleStep(1);
     HS_Fast->setPageStep(10);
+    HS_Fast->setFocusPolicy(Qt::StrongFocus); // a keyboard stop, like the other controls
     HS_Fast->setValue(DialogValues::SpeedMinimum);
     placeControl(HS_Fast, "HS_Fast");
     lbl[5] = new QLabel(QStringLiteral("速い"), Pic_D);
@@ -229,15 +230,38 @@ void Helixcavern_P::connectHandlers()
     connect(Cmd_Can, &Command::Click, this, &Helixcavern_P::Cmd_Can_Click);
 }
 
+QList<QWidget *> Helixcavern_P::tabStops() const
+{
+    // The panels come first (the first of them has the focus at start, which shows nothing); then
+    // the speed, the path, cancel, set and browse.
+    return {Pic_B, Pic_D, HS_Fast, Pname, Cmd_Can, Cmd_Set, Cmd_Pic};
+}
+
 void Helixcavern_P::orderTabStops()
 {
-    // The panels come first (they take the focus at start, which shows nothing); then the speed,
-    // the path, cancel, set and browse.
-    const QList<QWidget *> order{Pic_B, Pic_D, HS_Fast, Pname, Cmd_Can, Cmd_Set, Cmd_Pic};
     Pic_B->setFocusPolicy(Qt::TabFocus);
     Pic_D->setFocusPolicy(Qt::TabFocus);
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
+    Pic_B->setFocus();
+}
+
+bool Helixcavern_P::focusNextPrevChild(bool next)
+{
+    // The keyboard order is kept here rather than in Qt's focus chain, which reorders a text box's
+    // inner widgets along with it.
+    const QList<QWidget *> stops = tabStops();
+    QWidget *current = QApplication::focusWidget();
+    while (current && !stops.contains(current))
+        current = current->parentWidget();
+    const qsizetype count = stops.size();
+    const qsizetype at = current ? stops.indexOf(current) : (next ? -1 : 0);
+    for (qsizetype step = 1; step <= count; ++step) {
+        QWidget *candidate = stops[((at + (next ? step : -step)) % count + count) % count];
+        if (candidate->isEnabled() && candidate->isVisible() && (candidate->focusPolicy() & Qt::TabFocus)) {
+            candidate->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
 }
 
 int Helixcavern_P::run()

@@ -95,12 +95,14 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void buildControls();
     void placeControl(QWidget *control, const char *name);
     void connectHandlers();
     void orderTabStops();
+    QList<QWidget *> tabStops() const;
     void chooseSource(int index, bool clearPath);
     void showOptionMarks();
     void emptyPreview();

@@ -124,6 +124,7 @@ private slots:
     void loadRemembersPointerForAnimation();
     void outlineGrowsFromPointToWindow();
     void buttonsComeFromTheirDesign();
+    void tabOrderFollowsDesign();
 
 private:
     Helixcavern_P *openDialog(qint16 source, const QString &file, float speed);
@@ -662,6 +663,24 @@ void DialogWidgetTest::buttonsComeFromTheirDesign()
     Helixcavern_P::PrepareCommandButtons(d, false, true);
     for (Command *button : buttons)
         QVERIFY(button->Enabled());
+}
+
+void DialogWidgetTest::tabOrderFollowsDesign()
+{
+    Helixcavern_P *d = openDialog(1, QString(), 20);
+    QVERIFY(d);
+    QApplication::setActiveWindow(d);
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(d->Pic_B)); // the first stop at start
+    const QList<QWidget *> forward{d->Pic_D, d->HS_Fast, d->Pname, d->Cmd_Can, d->Cmd_Set, d->Cmd_Pic, d->Pic_B};
+    for (QWidget *expected : forward) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), expected);
+    }
+    const QList<QWidget *> backward{d->Cmd_Pic, d->Cmd_Set, d->Cmd_Can, d->Pname, d->HS_Fast, d->Pic_D, d->Pic_B};
+    for (QWidget *expected : backward) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), expected);
+    }
 }
 
 QTEST_MAIN(DialogWidgetTest)
