@@ -144,7 +144,7 @@ void Helixcavern_S::Form_Load()
 void Helixcavern_S::loadTextureSource()
 {
     if (Helixcavern_B::TextureSource == 0)
-        PicOrgn = MasterImage::captureDesktop(screen(), clientPixels());
+        PicOrgn = MasterImage::captureDesktop(screen(), size()); // Qt scales the rectangle to device pixels
     else
         PicOrgn = MasterImage::decodePicture(Helixcavern_B::PictureFile);
 }

@@ -19,8 +19,8 @@ public:
     // undecodable instead of claiming the memory.
     static constexpr int DecodeLimitMegabytes = 128;
 
-    // The top-left `size` rectangle of `screen` as it is now (Format_RGB32), or a null image when
-    // the capture fails.
+    // The top-left `size` rectangle (device-independent pixels) of `screen` as it is now, in device
+    // pixels (Format_RGB32), or a null image when the capture fails.
     static QImage captureDesktop(QScreen *screen, QSize size);
     // The picture file decoded at its natural size (Format_RGB32), or a null image when it cannot
     // be read or decoded or is larger than the decode limit.
