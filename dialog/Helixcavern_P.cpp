@@ -314,10 +314,9 @@ void Helixcavern_P::Form_Resize()
 {
     const int height = this->height();
     background_ = QImage(size(), QImage::Format_RGB32);
-    background_.fill(kPanelBase);
+    background_.fill(kPanelBase); // the base colour, covered at once by the rows below
     QPainter painter(&background_);
-    const int lastRow = height; // the client height, rounded (it is whole already)
-    for (int row = 0; row <= lastRow; ++row) {
+    for (int row = 0; row < height; ++row) {
         const int c = DialogLayout::gradientLevel(row, height);
         painter.fillRect(QRect(0, row, width(), 1), QColor(c, c, c + DialogLayout::GradientBlueLift));
     }
@@ -359,8 +358,10 @@ void Helixcavern_P::DrawPreview()
             Pic_Dummy->setPicture(decoded);
             const QImage &source = Pic_Dummy->surface();
             const QSizeF size = DialogLayout::previewSize(source.size());
-            Display->resize(DialogLayout::roundHalfEven(size.width()), DialogLayout::roundHalfEven(size.height()));
+            // The box takes the computed size; the scaled picture is drawn from its inner corner
+            // and cut off by the border, as in any bordered picture box.
             const QSize drawn(DialogLayout::roundHalfEven(size.width()), DialogLayout::roundHalfEven(size.height()));
+            Display->resize(drawn);
             if (!drawn.isEmpty()) {
                 QPainter painter(&Display->surface());
                 painter.drawImage(0, 0, source.scaled(drawn, Qt::IgnoreAspectRatio, Qt::FastTransformation));

@@ -103,7 +103,6 @@ private slots:
     void fontIsTheJapaneseSubstitute();
     void gradientRows_data();
     void gradientRows();
-    void gradientSurvivesRepaint();
     void panelsAreTiledEdgeToEdge_data();
     void panelsAreTiledEdgeToEdge();
     void loadBySource_data();
@@ -252,16 +251,6 @@ void DialogWidgetTest::gradientRows()
     // Columns 0 to 11 and the far right lie outside every control.
     for (int x : {0, 5, 388})
         QCOMPARE(QColor(shown.pixel(x, row)), colour);
-}
-
-void DialogWidgetTest::gradientSurvivesRepaint()
-{
-    Helixcavern_P *d = openDialog(0, QString(), 20);
-    QVERIFY(d);
-    const QImage before = d->grab().toImage();
-    d->repaint();
-    QCOMPARE(d->grab().toImage(), before);
-    QCOMPARE(d->backgroundSurface().size(), QSize(389, 242));
 }
 
 void DialogWidgetTest::panelsAreTiledEdgeToEdge_data()
