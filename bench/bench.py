@@ -74,12 +74,12 @@ def wait_with_usage(process, timeout):
 
 
 def stages(stderr_text, started):
-    """The saver's stage reports: {stage: (ms since start, resident MB)}."""
+    """The saver's stage reports: {stage: (ms since start, resident MB, CPU ms used so far)}."""
     found = {}
     for line in stderr_text.splitlines():
         parts = line.split()
-        if len(parts) == 5 and parts[:2] == [b"hc-bench", b"stage"]:
-            found[parts[2].decode()] = ((int(parts[3]) - started) / 1e6, float(parts[4]))
+        if len(parts) == 6 and parts[:2] == [b"hc-bench", b"stage"]:
+            found[parts[2].decode()] = ((int(parts[3]) - started) / 1e6, float(parts[4]), float(parts[5]))
     return found
 
 
@@ -158,8 +158,9 @@ def main():
             for stage in STAGES:
                 values = [run[stage] for run in stage_runs if stage in run]
                 if values:
-                    print("    %-15s at %6.1f ms, resident %5.1f MB (medians)"
-                          % (stage, statistics.median(v[0] for v in values), statistics.median(v[1] for v in values)))
+                    print("    %-15s at %6.1f ms, %6.1f CPU-ms used, resident %5.1f MB (medians)"
+                          % (stage, statistics.median(v[0] for v in values), statistics.median(v[2] for v in values),
+                             statistics.median(v[1] for v in values)))
         for name, source in (("desktop", 0), ("picture", 1)):
             write_settings(work, source, picture if source else "")
             frames, cpu, total_cpu, rss = frames_per_cpu_second(exe, probe, env, args.seconds)

@@ -37,8 +37,8 @@ void benchStage(const char *stage)
             resident = 0;
         std::fclose(statm);
     }
-    std::fprintf(stderr, "hc-bench stage %s %lld %.1f\n", stage, (long long)t.tv_sec * 1000000000LL + t.tv_nsec,
-                 double(resident) * double(sysconf(_SC_PAGESIZE)) / 1048576.0);
+    std::fprintf(stderr, "hc-bench stage %s %lld %.1f %.1f\n", stage, (long long)t.tv_sec * 1000000000LL + t.tv_nsec,
+                 double(resident) * double(sysconf(_SC_PAGESIZE)) / 1048576.0, processCpuSeconds() * 1000.0);
 }
 qint64 benchFrames = 0;
 double benchCpuAtFirstFrame = 0.0;
