@@ -3,6 +3,7 @@
 #include "E2eHarness.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -218,6 +219,8 @@ void PreviewTest::endsWhenHostLetsGo()
     QVERIFY(waitUntil([&] { return (preview = embeddedPreview(x, host)).has_value(); }, ShowTimeoutMs));
 
     Display *display = x.connection();
+    QElapsedTimer sinceLetGo;
+    sinceLetGo.start();
     if (how == QLatin1String("destroy host"))
         x.destroyWindow(host);
     else if (how == QLatin1String("destroy frame"))
@@ -231,6 +234,7 @@ void PreviewTest::endsWhenHostLetsGo()
     x.sync();
 
     QVERIFY2(run.waitForExit(EndAfterHostMs), "the preview outlived its host by more than a second");
+    qInfo("ended %lld ms after the host let go", sinceLetGo.elapsed());
     QVERIFY(run.exitedNormally());
     QCOMPARE(run.exitCode(), 0);
     QCOMPARE(run.standardError(), QByteArray());
@@ -285,6 +289,7 @@ void PreviewTest::noHostEndsAtOnce()
 
     Run run(program, x, arguments);
     QVERIFY2(run.waitForExit(EndAtOnceMs), "the program waits although there is no host");
+    qInfo("ended %lld ms after its start", run.elapsedMs());
     QVERIFY(run.exitedNormally());
     QCOMPARE(run.exitCode(), 0);
     QCOMPARE(run.standardError(), QByteArray());
