@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <memory>
 
 using namespace e2e;
 
@@ -81,6 +82,33 @@ bool waitForFirstFrame(const XServer &x, const Run &run)
         FirstFrameTimeoutMs);
 }
 
+// A saver started on an X server of its own, whose desktop is painted `desktop` first.
+struct Saver {
+    XServer x;
+    ProgramCopy program;
+    std::unique_ptr<Run> run;
+
+    explicit Saver(QSize screen = QSize(800, 600), QRgb desktop = qRgb(40, 120, 60)) : x(screen)
+    {
+        x.fillRoot(desktop);
+    }
+    // Starts the program and waits for its first frame.
+    bool start(const QStringList &arguments = {QStringLiteral("/s")})
+    {
+        if (!x.isRunning() || !program.isValid())
+            return false;
+        run = std::make_unique<Run>(program, x, arguments);
+        return run->started() && waitForFirstFrame(x, *run);
+    }
+    QList<QRgb> wall() const { return wallSamples(x.grabScreen()); }
+    // Ends the still-running saver with a key press; true when it left at once with status 0.
+    bool endWithKey()
+    {
+        return x.xdotool({QStringLiteral("key"), QStringLiteral("space")}) == 0 && run->waitForExit(EndTimeoutMs * 3)
+               && run->exitedNormally() && run->exitCode() == 0;
+    }
+};
+
 // A picture whose left half and right half have their own colours (format from the file name).
 bool writeTwoColourPicture(const QString &path, QRgb left, QRgb right)
 {
@@ -96,16 +124,6 @@ class SaverTest : public QObject
 {
     Q_OBJECT
 
-private:
-    // Ends a still-running saver with a key press and checks that it left cleanly.
-    void endWithKey(const XServer &x, Run &run)
-    {
-        QCOMPARE(x.xdotool({QStringLiteral("key"), QStringLiteral("space")}), 0);
-        QVERIFY(run.waitForExit(EndTimeoutMs * 3));
-        QVERIFY(run.exitedNormally());
-        QCOMPARE(run.exitCode(), 0);
-    }
-
 private slots:
     void windowCoversTheScreen_data()
     {
@@ -119,38 +137,28 @@ private slots:
     {
         QFETCH(QSize, screen);
         QFETCH(QStringList, arguments);
-        XServer x(screen);
-        QVERIFY(x.isRunning());
-        x.fillRoot(qRgb(40, 120, 60));
-        ProgramCopy program;
-        QVERIFY(program.isValid());
-        Run run(program, x, arguments);
-        QVERIFY(run.started());
-        QVERIFY(waitForFirstFrame(x, run));
-        const auto window = x.findWindow(Caption);
+        Saver saver(screen);
+        QVERIFY(saver.start(arguments));
+        const auto window = saver.x.findWindow(Caption);
         QVERIFY(window);
-        QCOMPARE(x.geometryOnRoot(*window), std::optional<QRect>(QRect(QPoint(0, 0), screen)));
-        QCOMPARE(x.windowsWithCaption(Caption).size(), 1);
-        endWithKey(x, run);
-        QVERIFY(!x.findWindow(Caption));
+        QCOMPARE(saver.x.geometryOnRoot(*window), std::optional<QRect>(QRect(QPoint(0, 0), screen)));
+        QCOMPARE(saver.x.windowsWithCaption(Caption).size(), 1);
+        QVERIFY(saver.endWithKey());
+        QVERIFY(!saver.x.findWindow(Caption));
     }
 
     void desktopAsItWasIsTheTexture()
     {
-        XServer x(QSize(1024, 768));
-        QVERIFY(x.isRunning());
         const QRgb left = qRgb(200, 40, 160);
         const QRgb right = qRgb(20, 180, 90);
-        x.fillRoot(right);
-        x.createWindow(QRect(0, 0, 512, 768), {}, left);
-        ProgramCopy program;
-        program.writeSettings(settings(0, {}));
-        Run run(program, x, {QStringLiteral("/s")});
-        QVERIFY(waitForFirstFrame(x, run));
-        const QList<QRgb> wall = wallSamples(x.grabScreen());
+        Saver saver(QSize(1024, 768), right);
+        saver.x.createWindow(QRect(0, 0, 512, 768), {}, left);
+        saver.program.writeSettings(settings(0, {}));
+        QVERIFY(saver.start());
+        const QList<QRgb> wall = saver.wall();
         QVERIFY2(countNear(wall, left) >= 4 && countNear(wall, right) >= 4, qPrintable(describe(wall)));
         QVERIFY2(countNear(wall, left) + countNear(wall, right) >= 20, qPrintable(describe(wall)));
-        endWithKey(x, run);
+        QVERIFY(saver.endWithKey());
     }
 
     void pictureFileIsTheTexture_data()
@@ -162,20 +170,17 @@ private slots:
     void pictureFileIsTheTexture()
     {
         QFETCH(QString, name);
-        XServer x(QSize(1024, 768));
-        QVERIFY(x.isRunning());
-        x.fillRoot(qRgb(200, 40, 160));
-        ProgramCopy program;
+        const QRgb desktop = qRgb(200, 40, 160);
         const QRgb left = qRgb(30, 90, 220);
         const QRgb right = qRgb(250, 200, 20);
-        QVERIFY(writeTwoColourPicture(program.path(name), left, right));
-        program.writeSettings(settings(1, program.path(name)));
-        Run run(program, x, {QStringLiteral("/s")});
-        QVERIFY(waitForFirstFrame(x, run));
-        const QList<QRgb> wall = wallSamples(x.grabScreen());
+        Saver saver(QSize(1024, 768), desktop);
+        QVERIFY(writeTwoColourPicture(saver.program.path(name), left, right));
+        saver.program.writeSettings(settings(1, saver.program.path(name)));
+        QVERIFY(saver.start());
+        const QList<QRgb> wall = saver.wall();
         QVERIFY2(countNear(wall, left) >= 4 && countNear(wall, right) >= 4, qPrintable(describe(wall)));
-        QCOMPARE(countNear(wall, qRgb(200, 40, 160)), 0);
-        endWithKey(x, run);
+        QCOMPARE(countNear(wall, desktop), 0);
+        QVERIFY(saver.endWithKey());
     }
 
     void unusablePictureGivesThePlainTunnel_data()
@@ -193,24 +198,20 @@ private slots:
     void unusablePictureGivesThePlainTunnel()
     {
         QFETCH(QByteArray, bytes);
-        XServer x(QSize(1024, 768));
-        QVERIFY(x.isRunning());
-        x.fillRoot(qRgb(200, 40, 160));
-        ProgramCopy program;
-        const QString path = program.path(QStringLiteral("broken.jpg"));
+        Saver saver(QSize(1024, 768), qRgb(200, 40, 160));
+        const QString path = saver.program.path(QStringLiteral("broken.jpg"));
         {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(bytes);
         }
-        program.writeSettings(settings(1, path));
-        Run run(program, x, {QStringLiteral("/s")});
-        QVERIFY(waitForFirstFrame(x, run));
-        const QList<QRgb> wall = wallSamples(x.grabScreen());
+        saver.program.writeSettings(settings(1, path));
+        QVERIFY(saver.start());
+        const QList<QRgb> wall = saver.wall();
         QVERIFY2(countNear(wall, PlainColour) == wall.size(), qPrintable(describe(wall)));
         QTest::qWait(300);
-        QVERIFY(run.isRunning());
-        endWithKey(x, run);
+        QVERIFY(saver.run->isRunning());
+        QVERIFY(saver.endWithKey());
     }
 
     void inputEndsTheSaverAtOnce_data()
@@ -227,55 +228,42 @@ private slots:
     void inputEndsTheSaverAtOnce()
     {
         QFETCH(QStringList, input);
-        XServer x(QSize(800, 600));
-        QVERIFY(x.isRunning());
-        x.fillRoot(qRgb(40, 120, 60));
-        ProgramCopy program;
-        Run run(program, x, {QStringLiteral("/s")});
-        QVERIFY(waitForFirstFrame(x, run));
+        Saver saver;
+        QVERIFY(saver.start());
         QElapsedTimer sinceInput;
         sinceInput.start();
-        QCOMPARE(x.xdotool(input), 0);
-        QVERIFY(run.waitForExit(EndTimeoutMs));
+        QCOMPARE(saver.x.xdotool(input), 0);
+        QVERIFY(saver.run->waitForExit(EndTimeoutMs));
         QVERIFY2(sinceInput.elapsed() < EndTimeoutMs, qPrintable(QString::number(sinceInput.elapsed())));
-        QVERIFY(run.exitedNormally());
-        QCOMPARE(run.exitCode(), 0);
-        QVERIFY(!x.findWindow(Caption));
-        QVERIFY(x.viewableTopLevels().isEmpty());
+        QVERIFY(saver.run->exitedNormally());
+        QCOMPARE(saver.run->exitCode(), 0);
+        QVERIFY(!saver.x.findWindow(Caption));
+        QVERIFY(saver.x.viewableTopLevels().isEmpty());
     }
 
     void movingTheMouseDoesNotEndIt()
     {
-        XServer x(QSize(800, 600));
-        QVERIFY(x.isRunning());
-        x.fillRoot(qRgb(40, 120, 60));
-        ProgramCopy program;
-        Run run(program, x, {QStringLiteral("/s")});
-        QVERIFY(waitForFirstFrame(x, run));
-        QCOMPARE(x.xdotool({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")}), 0);
-        QCOMPARE(x.xdotool({QStringLiteral("mousemove"), QStringLiteral("790"), QStringLiteral("590")}), 0);
-        QCOMPARE(x.xdotool({QStringLiteral("mousemove_relative"), QStringLiteral("--"), QStringLiteral("-300"),
-                            QStringLiteral("-200")}),
+        Saver saver;
+        QVERIFY(saver.start());
+        QCOMPARE(saver.x.xdotool({QStringLiteral("mousemove"), QStringLiteral("5"), QStringLiteral("5")}), 0);
+        QCOMPARE(saver.x.xdotool({QStringLiteral("mousemove"), QStringLiteral("790"), QStringLiteral("590")}), 0);
+        QCOMPARE(saver.x.xdotool({QStringLiteral("mousemove_relative"), QStringLiteral("--"), QStringLiteral("-300"),
+                                  QStringLiteral("-200")}),
                  0);
-        QVERIFY(!run.waitForExit(800));
-        QVERIFY(run.isRunning());
-        endWithKey(x, run);
+        QVERIFY(!saver.run->waitForExit(800));
+        QVERIFY(saver.endWithKey());
     }
 
     void windowDestroyedFromOutsideEndsTheSaver()
     {
-        XServer x(QSize(800, 600));
-        QVERIFY(x.isRunning());
-        x.fillRoot(qRgb(40, 120, 60));
-        ProgramCopy program;
-        Run run(program, x, {QStringLiteral("/s")});
-        QVERIFY(waitForFirstFrame(x, run));
-        const auto window = x.findWindow(Caption);
+        Saver saver;
+        QVERIFY(saver.start());
+        const auto window = saver.x.findWindow(Caption);
         QVERIFY(window);
-        x.destroyWindow(*window);
-        QVERIFY(run.waitForExit(5000));
-        QVERIFY(run.exitedNormally());
-        QCOMPARE(run.exitCode(), 0);
+        saver.x.destroyWindow(*window);
+        QVERIFY(saver.run->waitForExit(5000));
+        QVERIFY(saver.run->exitedNormally());
+        QCOMPARE(saver.run->exitCode(), 0);
     }
 
     void speedDecidesWhetherTheTunnelMoves_data()
@@ -290,20 +278,18 @@ private slots:
     {
         QFETCH(QByteArray, speed);
         QFETCH(bool, moves);
-        XServer x(QSize(800, 600));
-        QVERIFY(x.isRunning());
-        ProgramCopy program;
-        QVERIFY(writeTwoColourPicture(program.path(QStringLiteral("p.bmp")), qRgb(30, 90, 220), qRgb(250, 200, 20)));
-        program.writeSettings(settings(1, program.path(QStringLiteral("p.bmp")), speed));
-        Run run(program, x, {QStringLiteral("/s")});
-        QVERIFY(waitForFirstFrame(x, run));
-        const QImage first = x.grabScreen();
+        Saver saver;
+        const QString picture = saver.program.path(QStringLiteral("p.bmp"));
+        QVERIFY(writeTwoColourPicture(picture, qRgb(30, 90, 220), qRgb(250, 200, 20)));
+        saver.program.writeSettings(settings(1, picture, speed));
+        QVERIFY(saver.start());
+        const QImage first = saver.x.grabScreen();
         QTest::qWait(400);
-        const QImage second = x.grabScreen();
+        const QImage second = saver.x.grabScreen();
         QTest::qWait(400);
-        const QImage third = x.grabScreen();
+        const QImage third = saver.x.grabScreen();
         QCOMPARE(first != second || second != third, moves);
-        endWithKey(x, run);
+        QVERIFY(saver.endWithKey());
     }
 
     void noOpenGLEndsWithStatusOneAndAReason()
