@@ -45,15 +45,6 @@ private slots:
         QCOMPARE(std::bit_cast<std::uint32_t>(v.Z), std::bit_cast<std::uint32_t>(z));
     }
 
-    void recordsAreStoredAngleFastest()
-    {
-        // Record 1 is (a = 1, d = 0), record 33 is (a = 0, d = 1).
-        QCOMPARE(vertex[1].Z, 0.0f);
-        QVERIFY(vertex[1].Y > 0.5f);
-        QCOMPARE(vertex[33].Z, -1.0f);
-        QCOMPARE(vertex[33].Y, 0.0f);
-    }
-
     void seamColumnRepeatsFirstColumnUpToTinyValues()
     {
         for (int d = 0; d < tunnel::Depths; ++d) {
@@ -77,13 +68,6 @@ private slots:
             }
         }
         QVERIFY(std::hypot(vertex[tunnel::entry(5, 32)].X, vertex[tunnel::entry(5, 32)].Y) > 0.33f);
-    }
-
-    void anglesGrowCounterClockwise()
-    {
-        // With x to the right and y up, a quarter of the way round lies straight up.
-        QVERIFY(vertex[tunnel::entry(8, 3)].Y > 2.0f);
-        QVERIFY(vertex[tunnel::entry(24, 3)].Y < -2.0f);
     }
 };
 
