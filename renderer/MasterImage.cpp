@@ -33,15 +33,34 @@ QImage MasterImage::decodePicture(const QString &path)
     QImage picture;
     if (!reader.read(&picture) || picture.isNull())
         return {};
-    return picture.convertToFormat(QImage::Format_RGB32);
+    return opaque(picture);
+}
+
+QImage MasterImage::opaque(const QImage &picture)
+{
+    if (!picture.hasAlphaChannel())
+        return picture.convertToFormat(QImage::Format_RGB32);
+    // The colour values as stored, alpha ignored: converting straight to RGB32 would premultiply
+    // them, darkening every translucent pixel.
+    QImage rgb = picture.convertToFormat(QImage::Format_ARGB32);
+    if (rgb.isNull())
+        return {};
+    for (int y = 0; y < rgb.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(rgb.scanLine(y));
+        for (int x = 0; x < rgb.width(); ++x)
+            row[x] |= 0xff000000u;
+    }
+    rgb.reinterpretAsFormat(QImage::Format_RGB32);
+    return rgb;
 }
 
 QImage MasterImage::scaleToMaster(const QImage &PicOrgn)
 {
     if (PicOrgn.isNull())
         return plainMaster();
-    const QImage source = PicOrgn.format() == QImage::Format_RGB32 ? PicOrgn
-                                                                   : PicOrgn.convertToFormat(QImage::Format_RGB32);
+    const QImage source = PicOrgn.format() == QImage::Format_RGB32 ? PicOrgn : opaque(PicOrgn);
+    if (source.isNull())
+        return {};
     QImage master(MasterSize, MasterSize, QImage::Format_RGB32);
     if (master.isNull())
         return {};

@@ -29,4 +29,6 @@ public:
     // the plain-colour master.
     static QImage scaleToMaster(const QImage &PicOrgn);
     static QImage plainMaster();
+    // `picture` as Format_RGB32 with every pixel's stored colour kept and its alpha ignored.
+    static QImage opaque(const QImage &picture);
 };

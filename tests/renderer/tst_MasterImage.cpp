@@ -147,12 +147,26 @@ private slots:
         QCOMPARE(master.pixel(256, 256), 0xffffffffu);
     }
 
-    void sourceWithAlphaIsTakenOpaque()
+    // Alpha is ignored, as the platform's picture drawing does: translucent pixels keep their colour
+    // instead of being darkened by premultiplication.
+    void alphaIsIgnored_data()
     {
+        QTest::addColumn<int>("alpha");
+        QTest::newRow("opaque") << 255;
+        QTest::newRow("half") << 128;
+        QTest::newRow("transparent") << 0;
+    }
+    void alphaIsIgnored()
+    {
+        QFETCH(int, alpha);
         QImage source(4, 4, QImage::Format_ARGB32);
-        source.fill(qRgba(10, 20, 30, 255));
-        const QImage master = MasterImage::scaleToMaster(source);
-        QCOMPARE(master.pixel(100, 100), qRgb(10, 20, 30));
+        source.fill(qRgba(10, 200, 30, alpha));
+        QCOMPARE(MasterImage::scaleToMaster(source).pixel(100, 100), qRgb(10, 200, 30));
+        const QString path = dir.filePath(QStringLiteral("alpha.bmp"));
+        QVERIFY(source.save(path, "BMP"));
+        const QImage decoded = MasterImage::decodePicture(path);
+        QVERIFY(!decoded.isNull());
+        QCOMPARE(decoded.pixel(1, 1), qRgb(10, 200, 30));
     }
 };
 
