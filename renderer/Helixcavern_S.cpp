@@ -110,6 +110,8 @@ int Helixcavern_S::run()
     HC_BENCH_STAGE("saver-entry");
     Helixcavern_S saver;
     saver.Form_Load();
+    // The window's first exposure stands for its activation: an override-redirect window is never
+    // activated by a window manager.
     saver.waitUntilExposed();
     HC_BENCH_STAGE("exposed");
     saver.Form_Activate();
