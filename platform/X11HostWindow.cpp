@@ -79,20 +79,29 @@ std::optional<QSize> X11HostWindow::size() const
     return QSize(attributes.width, attributes.height);
 }
 
-bool X11HostWindow::isMappedChildOfHost(WindowId window) const
+bool X11HostWindow::holdsChild(WindowId window) const
 {
+    if (!display_.valid() || host_ == 0 || window == 0)
+        return false;
     Window root = 0, parent = 0, *children = nullptr;
     unsigned int count = 0;
-    Status treeStatus = 0, attributesStatus = 0;
-    XWindowAttributes attributes{};
+    Status status = 0;
     const bool clean = withoutXError(display_.get(), [&] {
-        treeStatus = XQueryTree(display_.get(), window, &root, &parent, &children, &count);
-        attributesStatus = XGetWindowAttributes(display_.get(), window, &attributes);
+        status = XQueryTree(display_.get(), window, &root, &parent, &children, &count);
     });
     if (children)
         XFree(children);
-    return clean && treeStatus != 0 && attributesStatus != 0 && parent == host_
-        && attributes.map_state != IsUnmapped;
+    return clean && status != 0 && parent == host_;
+}
+
+bool X11HostWindow::isMapped(WindowId window) const
+{
+    XWindowAttributes attributes{};
+    Status status = 0;
+    const bool clean = withoutXError(display_.get(), [&] {
+        status = XGetWindowAttributes(display_.get(), window, &attributes);
+    });
+    return clean && status != 0 && attributes.map_state != IsUnmapped;
 }
 
 bool X11HostWindow::watch(WindowId embedded)
@@ -107,7 +116,7 @@ bool X11HostWindow::watch(WindowId embedded)
             XSelectInput(display, embedded_, StructureNotifyMask);
         }))
         return false;
-    if (!isMappedChildOfHost(embedded_))
+    if (!holdsChild(embedded_) || !isMapped(embedded_))
         return false;
     notifier_ = new QSocketNotifier(ConnectionNumber(display), QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &X11HostWindow::readEvents);

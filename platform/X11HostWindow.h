@@ -25,6 +25,9 @@ public:
     // or the id names no window.
     std::optional<QSize> size() const;
 
+    // True when `window` is, as the server sees it now, a child of the host.
+    bool holdsChild(WindowId window) const;
+
     // Starts watching `embedded`, which must already be a mapped child of the host (the server
     // must have seen the requests that made it so). ended() is emitted
     // once, from the event loop, when the host is destroyed, or when `embedded` is destroyed,
@@ -39,7 +42,7 @@ signals:
 
 private:
     void readEvents();
-    bool isMappedChildOfHost(WindowId window) const;
+    bool isMapped(WindowId window) const;
 
     X11Display display_;
     WindowId host_;

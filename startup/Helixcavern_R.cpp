@@ -17,8 +17,9 @@ const QSize DesignPicturePixels(152, 112);
 const char *const PreviewPicture = ":/preview/preview.jpg";
 const char *const Caption = "Preview Window";
 
-// The toolkit reports X errors from a host window that vanished under it; such an end is the
-// normal one here, and the preview has no one to report to, so platform messages are dropped.
+// The toolkit logs the X errors caused by a host window that vanished under it in its platform
+// categories; such an end is the normal one here and the preview has no one to report to, so
+// platform messages are dropped.
 QtMessageHandler g_previousHandler = nullptr;
 
 void dropPlatformMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
@@ -68,11 +69,14 @@ int Helixcavern_R::run(qint32 hostHandle)
 
     Helixcavern_R form;
     form.winId(); // a native window of its own, to be re-parented
-    QWindow *hostWindow = QWindow::fromWinId(WId(hostId));
-    form.windowHandle()->setParent(hostWindow);
+    form.windowHandle()->setParent(QWindow::fromWinId(WId(hostId)));
     form.placeOver(PreviewGeometry::forHost(*hostSize));
+    // The checks below look at the form's window from another connection: let the server see
+    // the requests first. A host that vanished meanwhile leaves nothing to show in.
+    QGuiApplication::sync();
+    if (!host.holdsChild(form.winId()))
+        Helixcavern_B::EndProgram(0);
     form.show();
-    // The watch looks at the form's window from another connection: let the server see it first.
     QGuiApplication::sync();
 
     QObject::connect(&host, &X11HostWindow::ended, [] { Helixcavern_B::EndProgram(0); });

@@ -111,6 +111,8 @@ private slots:
     void endsWhenHostLetsGo_data();
     void endsWhenHostLetsGo();
     void hiddenHostKeepsPreview();
+    void hostVanishesDuringSetUp_data();
+    void hostVanishesDuringSetUp();
     void noHostEndsAtOnce_data();
     void noHostEndsAtOnce();
     void settingsFileIsNeverOpened_data();
@@ -259,6 +261,34 @@ void PreviewTest::hiddenHostKeepsPreview()
     x.sync();
     QVERIFY(waitUntil([&] { return hostShows(x, hostRect, expected); }, ShowTimeoutMs));
     QVERIFY(run.isRunning());
+}
+
+void PreviewTest::hostVanishesDuringSetUp_data()
+{
+    // Destroyed at different moments of the start: before the program looks at it, while the
+    // toolkit makes its window a child of it, while the watch begins, or just after.
+    QTest::addColumn<int>("delayMs");
+    for (int delay : {0, 40, 80, 120, 160, 200, 240, 280, 350, 450})
+        QTest::addRow("after %d ms", delay) << delay;
+}
+
+void PreviewTest::hostVanishesDuringSetUp()
+{
+    QFETCH(int, delayMs);
+    XServer x(QSize(320, 240));
+    QVERIFY(x.isRunning());
+    ProgramCopy program;
+    QVERIFY(program.isValid());
+    const WindowId host = x.createWindow(QRect(10, 10, 160, 120), {}, HostColour);
+    Run run(program, x, {QStringLiteral("/p"), idText(host)});
+    QTest::qWait(delayMs);
+    x.destroyWindow(host);
+
+    QVERIFY2(run.waitForExit(EndAtOnceMs), "the program lives on although its host is gone");
+    QVERIFY(run.exitedNormally());
+    QCOMPARE(run.exitCode(), 0);
+    QCOMPARE(run.standardError(), QByteArray());
+    QVERIFY(x.windowsWithCaption(PreviewCaption).isEmpty());
 }
 
 void PreviewTest::noHostEndsAtOnce_data()

@@ -50,6 +50,8 @@ private slots:
     void sizeIsTheInside();
     void noWindowHasNoSize_data();
     void noWindowHasNoSize();
+    void holdsOnlyItsOwnChildren_data();
+    void holdsOnlyItsOwnChildren();
     void endsEmbedding_data();
     void endsEmbedding();
     void keepsEmbedding_data();
@@ -107,6 +109,44 @@ void X11HostWindowTest::noWindowHasNoSize()
     // A failed look-up leaves the connection usable: a real window is still measured.
     const Window real = x.create(x.root(), QSize(30, 20));
     QCOMPARE(X11HostWindow(real).size(), std::optional<QSize>(QSize(30, 20)));
+}
+
+void X11HostWindowTest::holdsOnlyItsOwnChildren_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<bool>("held");
+    QTest::newRow("child") << QStringLiteral("child") << true;
+    QTest::newRow("unmapped child") << QStringLiteral("unmapped child") << true;
+    QTest::newRow("grandchild") << QStringLiteral("grandchild") << false;
+    QTest::newRow("window elsewhere") << QStringLiteral("elsewhere") << false;
+    QTest::newRow("the host itself") << QStringLiteral("host") << false;
+    QTest::newRow("destroyed child") << QStringLiteral("destroyed child") << false;
+    QTest::newRow("no window") << QStringLiteral("zero") << false;
+}
+
+void X11HostWindowTest::holdsOnlyItsOwnChildren()
+{
+    QFETCH(QString, which);
+    QFETCH(bool, held);
+    HostProgram x;
+    QVERIFY(x.valid());
+    const Window host = x.create(x.root(), QSize(200, 150));
+    const Window child = x.create(host, QSize(50, 40));
+    Window window = child;
+    if (which == QLatin1String("unmapped child"))
+        XUnmapWindow(x.display(), child);
+    else if (which == QLatin1String("grandchild"))
+        window = x.create(child, QSize(10, 10));
+    else if (which == QLatin1String("elsewhere"))
+        window = x.create(x.root(), QSize(10, 10));
+    else if (which == QLatin1String("host"))
+        window = host;
+    else if (which == QLatin1String("destroyed child"))
+        XDestroyWindow(x.display(), child);
+    else if (which == QLatin1String("zero"))
+        window = 0;
+    x.sync();
+    QCOMPARE(X11HostWindow(host).holdsChild(window), held);
 }
 
 void X11HostWindowTest::endsEmbedding_data()
