@@ -29,12 +29,12 @@ public:
     bool holdsChild(WindowId window) const;
 
     // Starts watching `embedded`, which must already be a mapped child of the host (the server
-    // must have seen the requests that made it so). ended() is emitted
-    // once, from the event loop, when the host is destroyed, or when `embedded` is destroyed,
-    // unmapped or taken away to another parent. Unmapping the host alone is not an end: the
-    // embedded window shows again when the host is mapped again. Returns false (and emits
-    // nothing) when the host or `embedded` is already gone, `embedded` is not the host's child or
-    // is unmapped: the embedding ended before the watch began.
+    // must have seen the requests that made it so). ended() is emitted once, from the event loop,
+    // when the host is destroyed, or when `embedded` is destroyed, unmapped or taken away to
+    // another parent. Unmapping the host alone is not an end: the embedded window shows again
+    // when the host is mapped again. Returns false (and emits nothing) when the host or
+    // `embedded` is already gone, or `embedded` is not the host's child or is unmapped: the
+    // embedding ended before the watch began.
     bool watch(WindowId embedded);
 
 signals:
