@@ -110,10 +110,19 @@ IniFile IniFile::parse(QByteArrayView bytes)
 std::optional<IniFile> IniFile::load(const QString &path, QString *error)
 {
     const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
+    if (!info.exists()) // a link to a missing file counts as missing too; writing creates its target
         return IniFile();
     if (info.isDir()) {
         fail(error, QStringLiteral("%1 is a folder").arg(path));
+        return std::nullopt;
+    }
+    // A pipe or device would block the reader or never end.
+    if (!info.isFile()) {
+        fail(error, QStringLiteral("%1 is not a regular file").arg(path));
+        return std::nullopt;
+    }
+    if (info.size() > kMaxFileBytes) {
+        fail(error, QStringLiteral("%1 is larger than %2 bytes").arg(path).arg(kMaxFileBytes));
         return std::nullopt;
     }
     QFile file(path);
@@ -121,12 +130,8 @@ std::optional<IniFile> IniFile::load(const QString &path, QString *error)
         fail(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
         return std::nullopt;
     }
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (bytes.size() > kMaxFileBytes) {
-        fail(error, QStringLiteral("%1 is larger than %2 bytes").arg(path).arg(kMaxFileBytes));
-        return std::nullopt;
-    }
-    if (file.error() != QFileDevice::NoError) {
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxFileBytes) {
         fail(error, QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
         return std::nullopt;
     }

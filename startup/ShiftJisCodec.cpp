@@ -8,37 +8,61 @@ namespace {
 constexpr const char *kShiftJisName = "CP932";
 constexpr const char *kUtf8Name = "UTF-8";
 
-// Runs `input` through a fresh iconv converter from `from` to `to`; nothing on any conversion error,
-// including a sequence cut off at the end of the input.
-std::optional<QByteArray> convert(const char *to, const char *from, QByteArrayView input)
+// One iconv converter per direction and thread, opened on first use and kept: opening one loads
+// and looks up the conversion module, which costs far more than a key's conversion.
+class Converter
 {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return std::nullopt;
-    // No conversion between these two encodings grows a text by more than four bytes per input byte.
-    QByteArray output(input.size() * 4 + 4, Qt::Uninitialized);
-    char *in = const_cast<char *>(input.data());
-    size_t inLeft = size_t(input.size());
-    char *out = output.data();
-    size_t outLeft = size_t(output.size());
-    const size_t result = iconv(cd, input.isEmpty() ? nullptr : &in, &inLeft, &out, &outLeft);
-    iconv_close(cd);
-    if (result == size_t(-1) || inLeft != 0)
-        return std::nullopt;
-    output.truncate(output.size() - qsizetype(outLeft));
-    return output;
+public:
+    Converter(const char *to, const char *from) : cd_(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (valid())
+            iconv_close(cd_);
+    }
+    Converter(const Converter &) = delete;
+    Converter &operator=(const Converter &) = delete;
+
+    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+    // `input` converted, or nothing on any conversion error, including a sequence cut off at the end.
+    std::optional<QByteArray> convert(QByteArrayView input) const
+    {
+        if (!valid())
+            return std::nullopt;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr); // back to the initial state
+        // No conversion between these two encodings grows a text by more than four bytes per input byte.
+        QByteArray output(input.size() * 4 + 4, Qt::Uninitialized);
+        char *in = const_cast<char *>(input.data());
+        size_t inLeft = size_t(input.size());
+        char *out = output.data();
+        size_t outLeft = size_t(output.size());
+        if (inLeft > 0 && iconv(cd_, &in, &inLeft, &out, &outLeft) == size_t(-1))
+            return std::nullopt;
+        if (inLeft != 0)
+            return std::nullopt;
+        output.truncate(output.size() - qsizetype(outLeft));
+        return output;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+const Converter &toShiftJis()
+{
+    thread_local const Converter converter(kShiftJisName, kUtf8Name);
+    return converter;
+}
+
+const Converter &fromShiftJis()
+{
+    thread_local const Converter converter(kUtf8Name, kShiftJisName);
+    return converter;
 }
 
 } // namespace
 
-bool ShiftJisCodec::available()
-{
-    iconv_t cd = iconv_open(kShiftJisName, kUtf8Name);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return false;
-    iconv_close(cd);
-    return true;
-}
+bool ShiftJisCodec::available() { return toShiftJis().valid() && fromShiftJis().valid(); }
 
 std::optional<QByteArray> ShiftJisCodec::encode(QStringView text)
 {
@@ -50,12 +74,12 @@ std::optional<QByteArray> ShiftJisCodec::encode(QStringView text)
         else if (c.isSurrogate())
             return std::nullopt;
     }
-    return convert(kShiftJisName, kUtf8Name, text.toUtf8());
+    return toShiftJis().convert(text.toUtf8());
 }
 
 std::optional<QString> ShiftJisCodec::decode(QByteArrayView bytes)
 {
-    const std::optional<QByteArray> utf8 = convert(kUtf8Name, kShiftJisName, bytes);
+    const std::optional<QByteArray> utf8 = fromShiftJis().convert(bytes);
     if (!utf8)
         return std::nullopt;
     return QString::fromUtf8(*utf8);

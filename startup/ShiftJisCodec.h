@@ -9,8 +9,8 @@
 #include <optional>
 
 // Uses glibc's iconv converter "CP932", the Windows flavour of Shift-JIS (0x5C is the backslash,
-// half-width katakana are single bytes A1..DF). Each call opens its own converter, so the functions
-// are safe to call from any thread.
+// half-width katakana are single bytes A1..DF). Each thread keeps converters of its own, so the
+// functions are safe to call from any thread.
 class ShiftJisCodec
 {
 public:

@@ -1,5 +1,6 @@
 // Tests of the settings values and helpers: LoadSettings, GetIniString, WriteIniString(s), FileExists, GetFolder.
 #include "Helixcavern_B.h"
+#include "IniFile.h"
 #include "ShiftJisCodec.h"
 
 #include <QDir>
@@ -107,6 +108,8 @@ private slots:
     void writeIntoReadOnlyFolderFails();
     void writeOverFolderFails();
     void writeKeepsPermissionsAndLinks();
+    void pipeOrHugeSettingsFileIsNeitherReadNorReplaced_data();
+    void pipeOrHugeSettingsFileIsNeitherReadNorReplaced();
     void writeRefusesValueWithLineBreak();
     void fileExists_data();
     void fileExists();
@@ -390,6 +393,35 @@ void TestSettings::writeKeepsPermissionsAndLinks()
     QCOMPARE(status.st_mode & 0777, mode_t(0600));
 }
 
+void TestSettings::pipeOrHugeSettingsFileIsNeitherReadNorReplaced_data()
+{
+    QTest::addColumn<bool>("pipe");
+    QTest::newRow("named pipe without a writer") << true;
+    QTest::newRow("file above the size limit") << false;
+}
+
+void TestSettings::pipeOrHugeSettingsFileIsNeitherReadNorReplaced()
+{
+    QFETCH(bool, pipe);
+    const QString ini = path(pipe ? QStringLiteral("pipe.ini") : QStringLiteral("huge.ini"));
+    QFile::remove(ini);
+    if (pipe) {
+        QVERIFY(::mkfifo(QFile::encodeName(ini).constData(), 0600) == 0);
+    } else {
+        QFile huge(ini);
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QVERIFY(huge.write("[Section]\r\nk=1\r\n") > 0);
+        QVERIFY(huge.resize(IniFile::kMaxFileBytes + 1)); // sparse: costs no disk space
+    }
+    // Reading must return (a blocking open of the pipe would wait forever) and find nothing.
+    QCOMPARE(B::GetIniString(kSection, QStringLiteral("k"), ini), QString());
+    QString error;
+    QVERIFY(!B::WriteIniString(kSection, QStringLiteral("k"), QStringLiteral("2"), ini, &error));
+    QVERIFY(!error.isEmpty());
+    const QFileInfo after(ini);
+    QVERIFY(!after.isFile() || after.size() == IniFile::kMaxFileBytes + 1);
+}
+
 void TestSettings::writeRefusesValueWithLineBreak()
 {
     // A picture path may hold a line break on Linux; written as is it would add a line to the file.
@@ -420,6 +452,7 @@ void TestSettings::fileExists_data()
     QTest::newRow("NUL inside") << "<nul>" << false;
     QTest::newRow("device") << "<device>" << false;
     QTest::newRow("dangling link") << "dangling" << false;
+    QTest::newRow("link to a file") << "link.jpg" << true;
 }
 
 void TestSettings::fileExists()
@@ -432,6 +465,8 @@ void TestSettings::fileExists()
     QVERIFY(QDir().mkpath(path(QStringLiteral("sub"))));
     QFile::remove(path(QStringLiteral("dangling")));
     QVERIFY(QFile::link(path(QStringLiteral("nowhere")), path(QStringLiteral("dangling"))));
+    QFile::remove(path(QStringLiteral("link.jpg")));
+    QVERIFY(QFile::link(path(QStringLiteral("file.jpg")), path(QStringLiteral("link.jpg"))));
     QString target = path(name);
     if (name == QStringLiteral("<empty>"))
         target.clear();
