@@ -51,7 +51,6 @@ double benchCpuAtFirstFrame = 0.0;
 namespace {
 constexpr int ExposeWaitMs = 2000;  // longest wait for the first exposure before drawing anyway
 constexpr float SpeedDivisor = 10.0f; // the stored speed is ten times the per-frame phase step
-constexpr int WindowCheckIntervalMs = 200; // how often the server is asked whether the window exists
 
 QSurfaceFormat saverFormat()
 {
@@ -67,13 +66,16 @@ QSurfaceFormat saverFormat()
 }
 
 // Whether the X server still has `window`: a window destroyed by another client sends the toolkit
-// no close event, so the saver asks the server itself.
+// no close event, so the saver asks the server itself. The toolkit forgets the id (0) once it has
+// seen the window destroyed.
 bool nativeWindowExists(WId window)
 {
+    if (window == 0)
+        return false;
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t *connection = x11 != nullptr ? x11->connection() : nullptr;
-    if (connection == nullptr || window == 0)
-        return true; // nothing to ask: assume it is there
+    if (connection == nullptr)
+        return true; // not on X11: nothing to ask, assume it is there
     xcb_generic_error_t *error = nullptr;
     xcb_get_window_attributes_reply_t *reply = xcb_get_window_attributes_reply(
         connection, xcb_get_window_attributes(connection, xcb_window_t(window)), &error);
@@ -202,8 +204,8 @@ void Helixcavern_S::MainLoop()
         grabInputOnceMapped();
         Phase = Speed + Phase;
         QCoreApplication::processEvents();
-        render();
         endIfWindowVanished();
+        render();
     } while (Running);
 }
 
@@ -221,11 +223,10 @@ void Helixcavern_S::render()
 #endif
 }
 
+// Asked before every frame: the GL driver, handed a drawable that no longer exists, may take
+// garbage for its size and never finish the frame.
 void Helixcavern_S::endIfWindowVanished()
 {
-    if (windowCheck.isValid() && windowCheck.elapsed() < WindowCheckIntervalMs)
-        return;
-    windowCheck.start();
     if (!nativeWindowExists(winId()))
         EndSaver();
 }

@@ -3,7 +3,6 @@
 
 #include "TunnelRenderer.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QWindow>
 
@@ -59,5 +58,4 @@ private:
     TunnelRenderer tunnel;
     bool keyboardGrabbed = false;
     bool mouseGrabbed = false;
-    QElapsedTimer windowCheck;
 };
