@@ -7,9 +7,11 @@
 #include "HostHandle.h"
 #include "IniFile.h"
 #include "ShiftJisCodec.h"
+#include "X11Display.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cmath>
@@ -124,6 +126,18 @@ void warnIfShiftJisMissing()
                    stderr);
 }
 
+// Qt's X11 platform aborts with a core dump when it finds no X server; say so plainly instead and
+// end with status 1. Only checked when Qt would choose X11 (no other platform named, no Wayland).
+void endIfNoDisplay()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const bool x11 = platform.isEmpty() ? qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") : platform.startsWith("xcb");
+    if (x11 && !X11Display().valid()) {
+        std::fputs("helixcavern: cannot connect to the X display (is DISPLAY set?)\n", stderr);
+        EndProgram(1);
+    }
+}
+
 } // namespace
 
 QString programFolder()
@@ -233,6 +247,7 @@ int Main(int argc, char **argv, const ModeEntries &modes)
         const std::optional<qint32> host = HostHandle::fromCommandLine(g_commandLine);
         if (!host)
             EndProgram(0);
+        endIfNoDisplay();
         QApplication app(argc, argv);
         return Helixcavern_R::run(*host);
     }
@@ -242,6 +257,7 @@ int Main(int argc, char **argv, const ModeEntries &modes)
     if (letter != kDialogLetter && letter != kSaverLetter && !g_commandLine.isEmpty())
         EndProgram(0);
 
+    endIfNoDisplay();
     QApplication app(argc, argv);
     if (letter == kDialogLetter) {
         modes.dialog();

@@ -2,6 +2,7 @@
 // settings dialog, and ends at once on an unknown switch, creating no window either way.
 #include "E2eHarness.h"
 
+#include <QProcess>
 #include <QTest>
 
 #include <X11/Xlib.h>
@@ -61,6 +62,8 @@ private slots:
     void unknownSwitchEndsAtOnce();
     void modesStartWithoutABlocker_data();
     void modesStartWithoutABlocker();
+    void noDisplayEndsWithAClearError_data();
+    void noDisplayEndsWithAClearError();
 };
 
 void TestStartup::openInstanceBlocksEveryMode_data()
@@ -178,6 +181,35 @@ void TestStartup::modesStartWithoutABlocker()
                  return w && x.isViewable(*w);
              }, ShowTimeoutMs),
              qPrintable(QStringLiteral("no viewable window \"%1\"").arg(caption)));
+}
+
+void TestStartup::noDisplayEndsWithAClearError_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::newRow("/s") << QStringList{"/s"} << 1;
+    QTest::newRow("/c") << QStringList{"/c"} << 1;
+    QTest::newRow("/p 1") << QStringList{"/p", "1"} << 1;
+    QTest::newRow("/x needs no display") << QStringList{"/x"} << 0;
+}
+
+void TestStartup::noDisplayEndsWithAClearError()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    ProgramCopy program;
+    QVERIFY(program.isValid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program.executable(), arguments);
+    QVERIFY(process.waitForFinished(EndAtOnceMs));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit); // not Qt's abort
+    QCOMPARE(process.exitCode(), status);
+    if (status != 0)
+        QVERIFY(process.readAllStandardError().contains("cannot connect to the X display"));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
