@@ -106,12 +106,11 @@ QString gatherDecimal(NumberCursor &cursor)
     // The exponent counts only when a digit follows the letter and its optional sign.
     const QChar e = cursor.peek();
     if (e == u'e' || e == u'E') {
-        const QChar after = cursor.peekSecond();
         NumberCursor probe = cursor;
         probe.advance();
         QString exponent = QStringLiteral("e");
-        if (after == u'+' || after == u'-') {
-            exponent += after;
+        if (probe.peek() == u'+' || probe.peek() == u'-') {
+            exponent += probe.peek();
             probe.advance();
         }
         if (isDecimalDigit(probe.peek())) {
