@@ -23,10 +23,13 @@
 #include <QFontDatabase>
 #include <QImageReader>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTranslator>
 #include <QUrl>
 
 #include <limits>
@@ -266,6 +269,12 @@ bool Helixcavern_P::focusNextPrevChild(bool next)
 
 int Helixcavern_P::run()
 {
+    // Qt's own texts (the file chooser's columns and buttons, the message box) in Japanese too,
+    // where the system has Qt's translations.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     Helixcavern_P dialog;
     dialog.Form_Load();
     QEventLoop modal;
