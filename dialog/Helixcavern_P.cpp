@@ -40,10 +40,6 @@ qint16 Helixcavern_P::AnimOriginX = 0;
 qint16 Helixcavern_P::AnimOriginY = 0;
 
 namespace {
-const QString kSection = QStringLiteral("Section");
-const QString kKeySource = QStringLiteral("画像");
-const QString kKeyPicture = QStringLiteral("画像ﾌｧｲﾙ");
-const QString kKeySpeed = QStringLiteral("回転速度");
 
 const QString kFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
 // 9.75 points at the 96 dots per inch the twips layout assumes: 13 pixels.
@@ -91,7 +87,7 @@ bool fitsInt16(int value)
 }
 } // namespace
 
-QString Helixcavern_P::caption() { return QStringLiteral("Helixcavernの設定"); }
+QString Helixcavern_P::caption() { return DialogCaption; }
 
 QFont Helixcavern_P::dialogFont()
 {
@@ -463,12 +459,12 @@ bool Helixcavern_P::saveSettings()
 {
     const QString path = settingsPath();
     const QList<std::pair<QString, QString>> values{
-        {kKeySource, DialogValues::settingNumber(TextureSource)},
-        {kKeyPicture, Pname->text()},
-        {kKeySpeed, DialogValues::settingNumber(HS_Fast->value())},
+        {KeyTextureSource, DialogValues::settingNumber(TextureSource)},
+        {KeyPictureFile, Pname->text()},
+        {KeySpeed, DialogValues::settingNumber(HS_Fast->value())},
     };
     QString reason;
-    if (WriteIniStrings(kSection, values, path, &reason))
+    if (WriteIniStrings(SettingsSection, values, path, &reason))
         return true;
     QMessageBox message(QMessageBox::Warning, QStringLiteral("Helixcavern"),
                         QStringLiteral("設定を保存できませんでした。\n\nﾌｧｲﾙ: %1\n理由: %2")

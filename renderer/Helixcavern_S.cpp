@@ -52,14 +52,10 @@ namespace {
 constexpr int ExposeWaitMs = 2000;  // longest wait for the first exposure before drawing anyway
 constexpr float SpeedDivisor = 10.0f; // the stored speed is ten times the per-frame phase step
 
+// The tunnel's buffers, presented double-buffered once per vertical retrace.
 QSurfaceFormat saverFormat()
 {
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setRedBufferSize(8);
-    format.setGreenBufferSize(8);
-    format.setBlueBufferSize(8);
-    format.setDepthBufferSize(16);
+    QSurfaceFormat format = TunnelRenderer::surfaceFormat();
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     format.setSwapInterval(1);
     return format;

@@ -1,6 +1,7 @@
 // The full-screen saver window: loads the texture source, creates the GL context and runs the frame loop.
 #pragma once
 
+#include "Helixcavern_B.h"
 #include "TunnelRenderer.h"
 
 #include <QImage>
@@ -15,7 +16,7 @@ class Helixcavern_S : public QWindow
     Q_OBJECT
 
 public:
-    static inline const QString Caption = QStringLiteral("Helixcavern_Main");
+    static inline const QString &Caption = Helixcavern_B::SaverCaption;
 
     // Loads the saver window and runs it until input ends the program (which never returns here).
     // Returns an exit status only if the loop stops without ending the program.

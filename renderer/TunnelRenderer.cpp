@@ -33,16 +33,6 @@ private:
     QSurface *surface_;
 };
 
-QSurfaceFormat tunnelFormat()
-{
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setRedBufferSize(8);
-    format.setGreenBufferSize(8);
-    format.setBlueBufferSize(8);
-    format.setDepthBufferSize(16);
-    return format;
-}
 } // namespace
 
 void TunnelRenderer::SetupGLState(const QImage &PicMaster)
@@ -120,13 +110,24 @@ void TunnelRenderer::drawRing(int k) const
     glEnd();
 }
 
+QSurfaceFormat TunnelRenderer::surfaceFormat()
+{
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setRedBufferSize(8);
+    format.setGreenBufferSize(8);
+    format.setBlueBufferSize(8);
+    format.setDepthBufferSize(16);
+    return format;
+}
+
 QImage TunnelRenderer::renderFrame(const QImage &master512, double phase, QSize size)
 {
     if (size.isEmpty())
         return {};
     CurrentContextKeeper keeper;
     QOpenGLContext context;
-    context.setFormat(tunnelFormat());
+    context.setFormat(surfaceFormat());
     if (!context.create())
         return {};
     QOffscreenSurface surface;

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <QSurfaceFormat>
 
 class TunnelRenderer
 {
@@ -16,6 +17,9 @@ public:
     // Needs a QGuiApplication; makes and frees a GL context of its own and restores whatever context
     // was current. Returns a null image when no GL context or framebuffer can be had.
     static QImage renderFrame(const QImage &master512, double phase, QSize size);
+
+    // The buffers the tunnel is drawn with: RGB 8/8/8 and a 16-bit depth buffer.
+    static QSurfaceFormat surfaceFormat();
 
     // All of the following need a current GL context.
 

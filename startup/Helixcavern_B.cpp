@@ -31,16 +31,9 @@ float Speed = 0.0f;
 
 namespace {
 
-const QString kSection = QStringLiteral("Section");
-const QString kKeyTextureSource = QStringLiteral("画像");
-const QString kKeyPictureFile = QStringLiteral("画像ﾌｧｲﾙ");
-const QString kKeySpeed = QStringLiteral("回転速度");
 const QString kSettingsFileName = QStringLiteral("Helixcavern.ini");
 constexpr float kDefaultSpeed = 20.0f;
 
-// Captions by which an open saver window and an open settings dialog of this program are known.
-const QString kSaverCaption = QStringLiteral("Helixcavern_Main");
-const QString kDialogCaption = QStringLiteral("Helixcavernの設定");
 
 constexpr QChar kPreviewLetter = u'P';
 constexpr QChar kDialogLetter = u'C';
@@ -113,8 +106,8 @@ QString joinArguments(int argc, char **argv)
 // Both captions are always looked up, the saver's first.
 bool otherInstanceOpen()
 {
-    const bool saverOpen = CaptionSearch::windowExists(kSaverCaption);
-    const bool dialogOpen = CaptionSearch::windowExists(kDialogCaption);
+    const bool saverOpen = CaptionSearch::windowExists(SaverCaption);
+    const bool dialogOpen = CaptionSearch::windowExists(DialogCaption);
     return saverOpen || dialogOpen;
 }
 
@@ -160,10 +153,10 @@ void LoadSettings(const QString &iniPath, const QString &folder)
 {
     // One reading of the file serves all three keys; an unreadable file reads as an empty one.
     const IniFile file = IniFile::load(iniPath).value_or(IniFile());
-    readTextureSource(valueText(file, kSection, kKeyTextureSource));
+    readTextureSource(valueText(file, SettingsSection, KeyTextureSource));
     PictureFolder = folder;
-    readPictureFile(valueText(file, kSection, kKeyPictureFile));
-    readSpeed(valueText(file, kSection, kKeySpeed));
+    readPictureFile(valueText(file, SettingsSection, KeyPictureFile));
+    readSpeed(valueText(file, SettingsSection, KeySpeed));
 }
 
 QString GetIniString(const QString &section, const QString &key, const QString &path)

@@ -8,6 +8,16 @@
 
 namespace Helixcavern_B {
 
+// The settings file's section and keys, shared by the reader and the dialog's save.
+inline const QString SettingsSection = QStringLiteral("Section");
+inline const QString KeyTextureSource = QStringLiteral("画像");
+inline const QString KeyPictureFile = QStringLiteral("画像ﾌｧｲﾙ");
+inline const QString KeySpeed = QStringLiteral("回転速度");
+
+// Captions by which an open saver window and an open settings dialog of this program are known.
+inline const QString SaverCaption = QStringLiteral("Helixcavern_Main");
+inline const QString DialogCaption = QStringLiteral("Helixcavernの設定");
+
 // Settings values for the whole process. They start as zero or empty; LoadSettings fills them in
 // every mode except preview. The dialog may change TextureSource, PictureFile and PictureFolder.
 extern qint16 TextureSource;  // 0: desktop capture; any other value: picture file

@@ -48,12 +48,6 @@ QString writeBytes(const QTemporaryDir &dir, const QString &name, const QByteArr
     return file.fileName();
 }
 
-bool near(QRgb pixel, QColor expected, int tolerance = 40)
-{
-    return qAbs(qRed(pixel) - expected.red()) <= tolerance && qAbs(qGreen(pixel) - expected.green()) <= tolerance
-        && qAbs(qBlue(pixel) - expected.blue()) <= tolerance;
-}
-
 bool allPixels(const QImage &image, QRgb colour)
 {
     for (int y = 0; y < image.height(); ++y)
