@@ -8,20 +8,23 @@ jobs=$(nproc)
 
 echo "== Build and run all tests"
 "$top/scripts/build.sh" "$top/build"
-ctest --test-dir "$top/build" --output-on-failure -j "$jobs"
+summary=$(mktemp)
+trap 'rm -f "$summary"' EXIT
+ctest --test-dir "$top/build" --output-on-failure -j "$jobs" | tee -a "$summary"
 
 echo "== Unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan)"
 # Only the unit tests are built here: each test's target has the test's name.
 cmake -S "$top" -B "$top/build-asan" -G Ninja -DHELIXCAVERN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 mapfile -t unit_tests < <(ctest --test-dir "$top/build-asan" -L unit -N | sed -n 's/^ *Test *#[0-9]*: *//p')
 cmake --build "$top/build-asan" --target "${unit_tests[@]}"
-ctest --test-dir "$top/build-asan" -L unit --output-on-failure -j "$jobs"
+ctest --test-dir "$top/build-asan" -L unit --output-on-failure -j "$jobs" | tee -a "$summary"
 
 fuzz_seconds=${HC_FUZZ_SECONDS:-20}
 echo "== Fuzz targets built with clang and libFuzzer, ${fuzz_seconds} s each (build-fuzz)"
 CC=clang CXX=clang++ cmake -S "$top" -B "$top/build-fuzz" -G Ninja \
   -DHELIXCAVERN_FUZZ=ON -DHELIXCAVERN_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$top/build-fuzz" --target fuzz_settings fuzz_handle
+fuzzed=0
 for target in settings handle; do
   corpus="$top/build-fuzz/corpus/$target"
   log="$top/build-fuzz/fuzz_$target.log"
@@ -33,4 +36,9 @@ for target in settings handle; do
     exit 1
   fi
   echo "fuzz_$target: $(grep -o 'Done [0-9]* runs' "$log"), no fault"
+  fuzzed=$((fuzzed + 1))
 done
+
+# One closing line over all stages; any failure has ended the script before this point.
+passed=$(( $(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$summary" | paste -sd+) + fuzzed ))
+echo "all stages: $passed passed, 0 failed"
