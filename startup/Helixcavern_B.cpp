@@ -10,6 +10,7 @@
 #include "X11Display.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -246,16 +247,19 @@ int Main(int argc, char **argv, const ModeEntries &modes)
     }
 
     LoadSettings();
-    // An unknown switch ends here, before any connection to the display is made.
+    // An unknown switch ends here, before the toolkit starts.
     if (letter != kDialogLetter && letter != kSaverLetter && !g_commandLine.isEmpty())
         EndProgram(0);
 
     endIfNoDisplay();
-    QApplication app(argc, argv);
     if (letter == kDialogLetter) {
+        QApplication app(argc, argv);
         modes.dialog();
         EndProgram(0);
     }
+    // The saver draws into a plain OpenGL window and needs no widgets: the lighter application
+    // object starts sooner and holds less memory.
+    QGuiApplication app(argc, argv);
     if (letter == kSaverLetter) {
         QGuiApplication::setOverrideCursor(Qt::BlankCursor);
         EnableSystemKeys(false);
