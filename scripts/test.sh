@@ -41,4 +41,4 @@ done
 
 # One closing line over all stages; any failure has ended the script before this point.
 passed=$(( $(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$summary" | paste -sd+) + fuzzed ))
-echo "all stages: $passed passed, 0 failed"
+echo "summary: $passed passed, 0 failed"
