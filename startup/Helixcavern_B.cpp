@@ -10,10 +10,10 @@
 #include "X11Display.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include <cmath>
 #include <cstdio>
@@ -34,7 +34,6 @@ namespace {
 
 const QString kSettingsFileName = QStringLiteral("Helixcavern.ini");
 constexpr float kDefaultSpeed = 20.0f;
-
 
 constexpr QChar kPreviewLetter = u'P';
 constexpr QChar kDialogLetter = u'C';
