@@ -40,7 +40,6 @@ qint16 Helixcavern_P::AnimOriginX = 0;
 qint16 Helixcavern_P::AnimOriginY = 0;
 
 namespace {
-
 const QString kFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
 // 9.75 points at the 96 dots per inch the twips layout assumes: 13 pixels.
 constexpr int kFontPixelSize = 13;
