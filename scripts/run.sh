@@ -12,9 +12,11 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 shot="$top/build/screenshot.png"
 desktop="$top/build/desktop.png"
-# The virtual screen starts black; give the saver a desktop worth capturing.
+# The virtual screen starts black; give the saver a desktop worth capturing. The lettering names
+# its font file (from fonts-ipafont-gothic, which setup installs): a fresh machine has no default.
+font=/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf
 /usr/bin/convert -size 1280x720 gradient:'#2040a0'-'#f0c040' -fill white -stroke '#102040' \
-  -strokewidth 3 -pointsize 90 -gravity center -annotate +0+0 'helixcavern' "$desktop"
+  -strokewidth 3 -font "$font" -pointsize 90 -gravity center -annotate +0+0 'helixcavern' "$desktop"
 HC_SCREEN=1280x720x24 "$top/tests/run-in-xvfb.sh" bash -c '
   display -window root "$3"
   "$1" /s & saver=$!

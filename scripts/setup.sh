@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
-  qt6-base-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
+  qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
   fonts-ipafont-gothic qt6-translations-l10n
   xvfb xauth xdotool x11-utils imagemagick
 )
