@@ -1,7 +1,7 @@
 // Looks for an open window by its exact caption, anywhere in the X11 window tree.
-#include "CaptionSearch.h"
+#include "platform/CaptionSearch.h"
 
-#include "X11Display.h"
+#include "platform/X11Display.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

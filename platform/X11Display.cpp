@@ -1,5 +1,5 @@
 // An owned connection to the X server named by DISPLAY.
-#include "X11Display.h"
+#include "platform/X11Display.h"
 
 #include <X11/Xlib.h>
 

@@ -1,5 +1,5 @@
 // A foreign window that hosts an embedded one: its size, and the moment the embedding ends.
-#include "X11HostWindow.h"
+#include "platform/X11HostWindow.h"
 
 #include <QSocketNotifier>
 

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "X11Display.h"
+#include "platform/X11Display.h"
 
 class QSocketNotifier;
 

@@ -1,5 +1,5 @@
 // Draws the settings dialog's built-in pictures: window icon, link pointer, heading plate, panel tile, option marks.
-#include "DialogArtPainter.h"
+#include "resources/art/DialogArtPainter.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,5 +1,5 @@
 // Draws the six 64 x 25 skin pictures of the push button, pixel by pixel, so every run gives the same bytes.
-#include "SkinPainter.h"
+#include "resources/art/SkinPainter.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Writes the built-in pictures into a folder: button/*.bmp skins and dialog/* pictures.
-#include "DialogArtPainter.h"
-#include "SkinPainter.h"
+#include "resources/art/DialogArtPainter.h"
+#include "resources/art/SkinPainter.h"
 
 #include <QDir>
 #include <QGuiApplication>

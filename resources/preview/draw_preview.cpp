@@ -2,7 +2,7 @@
 // renderer from a blue-and-white texture, scaled down and saved as a 152 x 112 baseline JPEG.
 // Needs an X server with OpenGL (Xvfb will do):
 //   hc_draw_preview <output.jpg> [phase]
-#include "TunnelRenderer.h"
+#include "saver/TunnelRenderer.h"
 
 #include <QColor>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // Fuzz target: any command line gives a host handle or "out of range" without a crash or undefined
 // behaviour, and the whole-text decimal reading of settings values never fails on any text.
-#include "DecimalText.h"
-#include "HostHandle.h"
+#include "settings/DecimalText.h"
+#include "app/HostHandle.h"
 
 #include <QString>
 

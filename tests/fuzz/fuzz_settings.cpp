@@ -1,6 +1,6 @@
 // Fuzz target: any bytes as a settings file are read and rewritten without a crash, and a rewrite
 // changes nothing but the key written.
-#include "IniFile.h"
+#include "settings/IniFile.h"
 
 #include <QString>
 

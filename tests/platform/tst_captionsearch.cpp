@@ -1,5 +1,5 @@
 // Tests of the caption search that refuses a second instance: exact captions, both properties, vanishing windows.
-#include "CaptionSearch.h"
+#include "platform/CaptionSearch.h"
 
 #include <QDeadlineTimer>
 #include <QGuiApplication>
@@ -57,7 +57,7 @@ private:
 
 } // namespace
 
-class TestCaptionSearch : public QObject
+class tst_captionsearch : public QObject
 {
     Q_OBJECT
 
@@ -69,7 +69,7 @@ private slots:
     void noDisplayFindsNothing();
 };
 
-void TestCaptionSearch::findsToolkitWindowByExactCaption_data()
+void tst_captionsearch::findsToolkitWindowByExactCaption_data()
 {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("sought");
@@ -84,7 +84,7 @@ void TestCaptionSearch::findsToolkitWindowByExactCaption_data()
     QTest::newRow("other Japanese caption") << QStringLiteral("Helixcavernの設") << dialog << false;
 }
 
-void TestCaptionSearch::findsToolkitWindowByExactCaption()
+void tst_captionsearch::findsToolkitWindowByExactCaption()
 {
     QFETCH(QString, title);
     QFETCH(QString, sought);
@@ -102,7 +102,7 @@ void TestCaptionSearch::findsToolkitWindowByExactCaption()
     QVERIFY(!pollUntil(title, false));
 }
 
-void TestCaptionSearch::findsUnmappedWindowWithOnlyWmName()
+void tst_captionsearch::findsUnmappedWindowWithOnlyWmName()
 {
     const QString caption = QStringLiteral("Helixcavern_Main");
     QVERIFY(!CaptionSearch::windowExists(caption));
@@ -114,7 +114,7 @@ void TestCaptionSearch::findsUnmappedWindowWithOnlyWmName()
     QVERIFY(!CaptionSearch::windowExists(caption));
 }
 
-void TestCaptionSearch::survivesWindowsVanishingDuringTheWalk()
+void tst_captionsearch::survivesWindowsVanishingDuringTheWalk()
 {
     // Another client creates and destroys windows as fast as it can while the tree is walked; the
     // search must neither die of BadWindow nor lose the window that stays.
@@ -147,7 +147,7 @@ void TestCaptionSearch::survivesWindowsVanishingDuringTheWalk()
     QCOMPARE(found, kRounds);
 }
 
-void TestCaptionSearch::noDisplayFindsNothing()
+void tst_captionsearch::noDisplayFindsNothing()
 {
     const QByteArray saved = qgetenv("DISPLAY");
     qputenv("DISPLAY", ":65000"); // a display number no server uses
@@ -156,5 +156,5 @@ void TestCaptionSearch::noDisplayFindsNothing()
     QVERIFY(!found);
 }
 
-QTEST_MAIN(TestCaptionSearch)
+QTEST_MAIN(tst_captionsearch)
 #include "tst_captionsearch.moc"

@@ -1,0 +1,77 @@
+// The 512 x 512 master image of the tunnel texture.
+#include "saver/MasterImage.h"
+
+#include "saver/NearestScaler.h"
+
+#include <QImageReader>
+#include <QPixmap>
+#include <QScreen>
+
+namespace {
+PixelView viewOf(const QImage &rgb32)
+{
+    return {reinterpret_cast<const std::uint32_t *>(rgb32.constBits()), rgb32.width(), rgb32.height(),
+            rgb32.bytesPerLine() / 4};
+}
+} // namespace
+
+QImage MasterImage::captureDesktop(QScreen *screen, QSize size)
+{
+    if (screen == nullptr || size.isEmpty())
+        return {};
+    const QPixmap shot = screen->grabWindow(0, 0, 0, size.width(), size.height());
+    if (shot.isNull())
+        return {};
+    return shot.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage MasterImage::decodePicture(const QString &path)
+{
+    QImageReader::setAllocationLimit(DecodeLimitMegabytes);
+    QImageReader reader(path);
+    reader.setAutoTransform(false); // the pixels as stored: orientation tags are not applied
+    QImage picture;
+    if (!reader.read(&picture) || picture.isNull())
+        return {};
+    return opaque(picture);
+}
+
+QImage MasterImage::opaque(const QImage &picture)
+{
+    if (!picture.hasAlphaChannel())
+        return picture.convertToFormat(QImage::Format_RGB32);
+    // The colour values as stored, alpha ignored: converting straight to RGB32 would premultiply
+    // them, darkening every translucent pixel.
+    QImage rgb = picture.convertToFormat(QImage::Format_ARGB32);
+    if (rgb.isNull())
+        return {};
+    for (int y = 0; y < rgb.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(rgb.scanLine(y));
+        for (int x = 0; x < rgb.width(); ++x)
+            row[x] |= 0xff000000u;
+    }
+    rgb.reinterpretAsFormat(QImage::Format_RGB32);
+    return rgb;
+}
+
+QImage MasterImage::scaleToMaster(const QImage &picture)
+{
+    if (picture.isNull())
+        return plainMaster();
+    const QImage source = picture.format() == QImage::Format_RGB32 ? picture : opaque(picture);
+    if (source.isNull())
+        return {};
+    QImage master(MasterSize, MasterSize, QImage::Format_RGB32);
+    if (master.isNull())
+        return {};
+    NearestScaler::scale(viewOf(source), reinterpret_cast<std::uint32_t *>(master.bits()), MasterSize,
+                         MasterSize, master.bytesPerLine() / 4);
+    return master;
+}
+
+QImage MasterImage::plainMaster()
+{
+    QImage master(MasterSize, MasterSize, QImage::Format_RGB32);
+    master.fill(PlainColour);
+    return master;
+}

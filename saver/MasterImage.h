@@ -1,0 +1,34 @@
+// The 512 x 512 master image of the tunnel texture: taken from the desktop or a picture file, scaled nearest-pixel.
+#pragma once
+
+#include <QImage>
+#include <QRgb>
+#include <QSize>
+#include <QString>
+
+class QScreen;
+
+class MasterImage
+{
+public:
+    static constexpr int MasterSize = 512;
+    // Colour of an empty source surface (the classic window-face grey): a picture that cannot be
+    // read, decoded or captured leaves the master image a plain field of this colour.
+    static constexpr QRgb PlainColour = 0xfff0f0f0;
+    // Largest decoded picture accepted, in megabytes of decoded pixels; a larger picture counts as
+    // undecodable instead of claiming the memory.
+    static constexpr int DecodeLimitMegabytes = 128;
+
+    // The top-left `size` rectangle (device-independent pixels) of `screen` as it is now, in device
+    // pixels (Format_RGB32), or a null image when the capture fails.
+    static QImage captureDesktop(QScreen *screen, QSize size);
+    // The picture file decoded at its natural size (Format_RGB32), or a null image when it cannot
+    // be read or decoded or is larger than the decode limit.
+    static QImage decodePicture(const QString &path);
+    // All of `picture` scaled nearest-pixel onto 512 x 512 (Format_RGB32); a null `picture` gives
+    // the plain-colour master.
+    static QImage scaleToMaster(const QImage &picture);
+    static QImage plainMaster();
+    // `picture` as Format_RGB32 with every pixel's stored colour kept and its alpha ignored.
+    static QImage opaque(const QImage &picture);
+};

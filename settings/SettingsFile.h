@@ -1,0 +1,43 @@
+// Reading and writing the settings file Helixcavern.ini.
+#pragma once
+
+#include "settings/Settings.h"
+
+#include <QList>
+#include <QString>
+
+#include <utility>
+
+// The file is an initialization file (see IniFile) with one section "Section" and three keys: the
+// texture source, the picture file and the speed. Numbers are written with a blank in the sign
+// position (" 20"); values are the bytes of their text in UTF-8, the encoding of file names here.
+class SettingsFile
+{
+public:
+    // The settings in the file at `path`, read in this order: the texture source (0 when the key is
+    // missing); the picture folder (`programFolder`); the picture file (forgotten when it does not
+    // open as a regular file, and a source of 1 then falls back to 0; when it opens, the picture
+    // folder becomes its folder); the speed (20 when missing). A number is the whole value read as a
+    // decimal and rounded down; a value that is not one, or a source outside the 16-bit range,
+    // leaves that setting at zero. A missing or unreadable file reads as an empty one.
+    static Settings load(const QString &path, const QString &programFolder);
+
+    // Writes the source, the picture file and the speed (rounded down to a whole number) into the
+    // file at `path` in one atomic replacement, keeping every other line; a missing folder of the
+    // file is made first (a user's configuration folder on the first save). On failure the file is
+    // left as it was, false is returned and `error` says why.
+    static bool save(const Settings &settings, const QString &path, QString *error = nullptr);
+
+    // The value of `key` in `section` of the file at `path`, whole and as UTF-8 text (up to a NUL
+    // byte, as C strings end); empty when the file, the section or the key is missing or unreadable.
+    static QString readValue(const QString &section, const QString &key, const QString &path);
+    // Writes keys of one section, in the order given, in one atomic replacement (see save).
+    static bool writeValues(const QString &section, const QList<std::pair<QString, QString>> &values,
+                            const QString &path, QString *error = nullptr);
+    static bool writeValue(const QString &section, const QString &key, const QString &value, const QString &path,
+                           QString *error = nullptr);
+
+    // A number as the file stores it: a blank in the sign position for zero and positive numbers
+    // (" 0", " 20", "-3").
+    static QString numberText(int value);
+};

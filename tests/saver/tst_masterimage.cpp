@@ -1,0 +1,174 @@
+// Tests of the master image: picture decoding, the plain-colour fall-back, and scaling to 512 x 512.
+#include "saver/MasterImage.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+namespace {
+// A BMP header that claims `width` x `height` 24-bit pixels, followed by only a few bytes of them.
+QByteArray bmpHeaderClaiming(qint32 width, qint32 height)
+{
+    QByteArray bytes(54, '\0');
+    auto put32 = [&bytes](int at, quint32 v) { qToLittleEndian(v, bytes.data() + at); };
+    auto put16 = [&bytes](int at, quint16 v) { qToLittleEndian(v, bytes.data() + at); };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, 54 + 16);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, quint32(width));
+    put32(22, quint32(height));
+    put16(26, 1);
+    put16(28, 24);
+    return bytes + QByteArray(16, '\x7f');
+}
+
+QImage quadrants(QSize size)
+{
+    QImage picture(size, QImage::Format_RGB32);
+    const int w = size.width() / 2;
+    const int h = size.height() / 2;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            picture.setPixel(x, y, y < h ? (x < w ? 0xffff0000 : 0xff00ff00) : (x < w ? 0xff0000ff : 0xffffffff));
+    return picture;
+}
+
+bool isPlain(const QImage &image)
+{
+    if (image.size() != QSize(512, 512))
+        return false;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != MasterImage::PlainColour)
+                return false;
+    return true;
+}
+} // namespace
+
+class tst_masterimage : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return {};
+        return path;
+    }
+
+private slots:
+    void picturesDecodeAtTheirNaturalSize_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("BMP 1600x400") << QStringLiteral("BMP") << QSize(1600, 400);
+        QTest::newRow("BMP 3x5") << QStringLiteral("BMP") << QSize(3, 5);
+        QTest::newRow("JPEG 640x480") << QStringLiteral("JPEG") << QSize(640, 480);
+    }
+    void picturesDecodeAtTheirNaturalSize()
+    {
+        QFETCH(QString, format);
+        QFETCH(QSize, size);
+        const QString path = dir.filePath(QStringLiteral("picture.") + format.toLower());
+        QVERIFY(quadrants(size).save(path, format.toLatin1().constData(), 100));
+        const QImage picture = MasterImage::decodePicture(path);
+        QCOMPARE(picture.size(), size);
+        QCOMPARE(picture.format(), QImage::Format_RGB32);
+        if (format == QLatin1String("BMP"))
+            QCOMPARE(picture, quadrants(size));
+    }
+
+    void unreadablePicturesGiveNoImage_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("empty file") << QByteArray() << QStringLiteral("empty.bmp");
+        QTest::newRow("text") << QByteArray("not a picture at all\n") << QStringLiteral("text.jpg");
+        QTest::newRow("truncated BMP header") << QByteArray("BM\x10\0\0\0", 6) << QStringLiteral("short.bmp");
+        QTest::newRow("JPEG signature only") << QByteArray("\xff\xd8\xff\xe0\0\x10JFIF", 10) << QStringLiteral("sig.jpg");
+        QTest::newRow("BMP claiming 60000x60000") << bmpHeaderClaiming(60000, 60000) << QStringLiteral("huge.bmp");
+        QTest::newRow("BMP claiming negative width") << bmpHeaderClaiming(-40, 40) << QStringLiteral("negative.bmp");
+    }
+    void unreadablePicturesGiveNoImage()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, name);
+        const QString path = write(name, bytes);
+        QVERIFY(!path.isEmpty());
+        QVERIFY(MasterImage::decodePicture(path).isNull());
+    }
+
+    void missingPathsGiveNoImage_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("empty path") << QString();
+        QTest::newRow("no such file") << QStringLiteral("/nonexistent/picture.bmp");
+        QTest::newRow("a folder") << QStringLiteral("/tmp");
+    }
+    void missingPathsGiveNoImage()
+    {
+        QFETCH(QString, path);
+        QVERIFY(MasterImage::decodePicture(path).isNull());
+    }
+
+    void noSourceGivesThePlainMaster()
+    {
+        QVERIFY(isPlain(MasterImage::scaleToMaster(QImage())));
+        QVERIFY(isPlain(MasterImage::plainMaster()));
+    }
+
+    void anySourceFillsTheWholeMaster_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("1600x400 stretched") << QSize(1600, 400);
+        QTest::newRow("1920x1080 desktop") << QSize(1920, 1080);
+        QTest::newRow("100x700") << QSize(100, 700);
+    }
+    void anySourceFillsTheWholeMaster()
+    {
+        QFETCH(QSize, size);
+        const QImage master = MasterImage::scaleToMaster(quadrants(size));
+        QCOMPARE(master.size(), QSize(512, 512));
+        // Quadrant borders land where the stretch puts them, with no border and no blend.
+        QCOMPARE(master.pixel(0, 0), 0xffff0000u);
+        QCOMPARE(master.pixel(511, 0), 0xff00ff00u);
+        QCOMPARE(master.pixel(0, 511), 0xff0000ffu);
+        QCOMPARE(master.pixel(511, 511), 0xffffffffu);
+        QCOMPARE(master.pixel(255, 255), 0xffff0000u);
+        QCOMPARE(master.pixel(256, 256), 0xffffffffu);
+    }
+
+    // Alpha is ignored, as the platform's picture drawing does: translucent pixels keep their colour
+    // instead of being darkened by premultiplication.
+    void alphaIsIgnored_data()
+    {
+        QTest::addColumn<int>("alpha");
+        QTest::newRow("opaque") << 255;
+        QTest::newRow("half") << 128;
+        QTest::newRow("transparent") << 0;
+    }
+    void alphaIsIgnored()
+    {
+        QFETCH(int, alpha);
+        QImage source(4, 4, QImage::Format_ARGB32);
+        source.fill(qRgba(10, 200, 30, alpha));
+        QCOMPARE(MasterImage::scaleToMaster(source).pixel(100, 100), qRgb(10, 200, 30));
+        const QString path = dir.filePath(QStringLiteral("alpha.bmp"));
+        QVERIFY(source.save(path, "BMP"));
+        const QImage decoded = MasterImage::decodePicture(path);
+        QVERIFY(!decoded.isNull());
+        QCOMPARE(decoded.pixel(1, 1), qRgb(10, 200, 30));
+    }
+};
+
+QTEST_MAIN(tst_masterimage)
+#include "tst_masterimage.moc"

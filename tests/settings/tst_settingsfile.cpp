@@ -1,0 +1,487 @@
+// Tests of the settings values and helpers: LoadSettings, GetIniString, WriteIniString(s), FileExists, GetFolder.
+#include "settings/FilePath.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsFile.h"
+#include "settings/ShiftJisCodec.h"
+#include "tests/support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kSection = QStringLiteral("Section");
+const QString kPicture = QStringLiteral("画像");
+const QString kPictureFile = QStringLiteral("画像ﾌｧｲﾙ");
+const QString kSpeed = QStringLiteral("回転速度");
+
+// Stand-ins in the table for paths that exist only inside the test's temporary folder.
+const QString kExistingPicture = QStringLiteral("<existing>");
+const QString kExistingPictureSlash = QStringLiteral("<existing>/");
+const QString kMissingPicture = QStringLiteral("<missing>");
+const QString kLongPicture = QStringLiteral("<long>");
+
+QByteArray readAll(const QString &path) { return testfiles::readFile(path, "<unreadable>"); }
+bool writeAll(const QString &path, const QByteArray &bytes) { return testfiles::writeFile(path, bytes); }
+
+// A settings file with the three keys; a null value leaves that key out.
+QByteArray settingsBytes(const QString &source, const QString &picture, const QString &speed)
+{
+    const auto utf8 = [](const QString &text) { return text.isNull() ? QByteArray() : text.toUtf8(); };
+    return testfiles::settingsBytes(utf8(source), utf8(picture), utf8(speed));
+}
+
+// Makes every write beyond `bytes` fail with EFBIG, like a full disk, even for root; restored on exit.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+} // namespace
+
+class tst_settingsfile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void loadSettings_data();
+    void loadSettings();
+    void loadSettingsReadsUnreadableFileAsMissing();
+    void getIniStringReturnsLongValuesWhole();
+    void getIniStringEndsValueAtNul();
+    void getIniStringMissingGivesEmpty_data();
+    void getIniStringMissingGivesEmpty();
+    void writeIntoEmptyFolderGivesTheExactFile();
+    void writeKeepsOtherSectionsAndComments();
+    void writtenNumbersReadBack();
+    void writeWhereParentIsAFileFails();
+    void writeFailureLeavesOldFileByteForByte();
+    void writeIntoReadOnlyFolderFails();
+    void writeOverFolderFails();
+    void writeKeepsPermissionsAndLinks();
+    void pipeOrHugeSettingsFileIsNeitherReadNorReplaced_data();
+    void pipeOrHugeSettingsFileIsNeitherReadNorReplaced();
+    void writeRefusesValueWithLineBreak();
+    void fileExists_data();
+    void fileExists();
+    void fileExistsDoesNotHangOnPipe();
+    void getFolder_data();
+    void getFolder();
+
+private:
+    QString path(const QString &name) const { return dir_.path() + u'/' + name; }
+    QString substitute(const QString &text) const;
+
+    QTemporaryDir dir_;
+    QString longPicture_;
+};
+
+void tst_settingsfile::init()
+{
+    QVERIFY(dir_.isValid());
+}
+
+QString tst_settingsfile::substitute(const QString &text) const
+{
+    if (text == kExistingPicture)
+        return dir_.path() + QStringLiteral("/pics/a.jpg");
+    if (text == kExistingPictureSlash)
+        return dir_.path() + QStringLiteral("/pics/a.jpg/");
+    if (text == kMissingPicture)
+        return dir_.path() + QStringLiteral("/pics/missing.jpg");
+    if (text == kLongPicture)
+        return longPicture_;
+    return text;
+}
+
+void tst_settingsfile::loadSettings_data()
+{
+    QTest::addColumn<bool>("fileExists");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("speed");
+    QTest::addColumn<int>("expectedSource");
+    QTest::addColumn<QString>("expectedPicture");
+    QTest::addColumn<bool>("folderIsPictures");
+    QTest::addColumn<float>("expectedSpeed");
+    const QString none; // key left out
+
+    QTest::newRow("no file") << false << none << none << none << 0 << QString() << false << 20.0f;
+    QTest::newRow("empty section") << true << none << none << none << 0 << QString() << false << 20.0f;
+    QTest::newRow("written by the dialog") << true << " 1" << kExistingPicture << " 20" << 1 << kExistingPicture << true << 20.0f;
+    QTest::newRow("without the leading blank") << true << "1" << kExistingPicture << "35" << 1 << kExistingPicture << true << 35.0f;
+    QTest::newRow("desktop with a picture kept") << true << " 0" << kExistingPicture << " 20" << 0 << kExistingPicture << true << 20.0f;
+    QTest::newRow("picture path with trailing slash") << true << " 1" << kExistingPictureSlash << " 20" << 1 << kExistingPictureSlash << true << 20.0f;
+    QTest::newRow("path longer than 255 bytes") << true << " 1" << kLongPicture << " 20" << 1 << kLongPicture << false << 20.0f;
+    QTest::newRow("1 with empty picture falls back") << true << " 1" << "" << " 20" << 0 << QString() << false << 20.0f;
+    QTest::newRow("1 with missing picture falls back") << true << " 1" << kMissingPicture << " 20" << 0 << QString() << false << 20.0f;
+    QTest::newRow("2 with missing picture stays") << true << " 2" << kMissingPicture << " 20" << 2 << QString() << false << 20.0f;
+    QTest::newRow("picture is a folder") << true << " 1" << "/" << " 20" << 0 << QString() << false << 20.0f;
+    QTest::newRow("source rounded down") << true << "2.9" << kMissingPicture << "" << 2 << QString() << false << 20.0f;
+    QTest::newRow("source negative rounded down") << true << "-0.5" << none << none << -1 << QString() << false << 20.0f;
+    QTest::newRow("source exponent") << true << "1e2" << none << none << 100 << QString() << false << 20.0f;
+    QTest::newRow("source 16-bit max") << true << "32767" << none << none << 32767 << QString() << false << 20.0f;
+    QTest::newRow("source 16-bit min") << true << "-32768" << none << none << -32768 << QString() << false << 20.0f;
+    QTest::newRow("source above 16 bits left as it was") << true << "32768" << none << none << 0 << QString() << false << 20.0f;
+    QTest::newRow("source below 16 bits left as it was") << true << "-32769" << none << none << 0 << QString() << false << 20.0f;
+    QTest::newRow("source not a number") << true << "abc" << none << none << 0 << QString() << false << 20.0f;
+    QTest::newRow("source hexadecimal is not decimal") << true << "&H1" << none << none << 0 << QString() << false << 20.0f;
+    QTest::newRow("source with trailing text") << true << "3x" << none << none << 0 << QString() << false << 20.0f;
+    QTest::newRow("speed 20.9 reads 20") << true << none << none << "20.9" << 0 << QString() << false << 20.0f;
+    QTest::newRow("speed -3.5 reads -4") << true << none << none << "-3.5" << 0 << QString() << false << -4.0f;
+    QTest::newRow("speed abc reads 0") << true << none << none << "abc" << 0 << QString() << false << 0.0f;
+    QTest::newRow("speed empty reads 20") << true << none << none << "" << 0 << QString() << false << 20.0f;
+    QTest::newRow("speed blanks only reads 20") << true << none << none << "  " << 0 << QString() << false << 20.0f;
+    QTest::newRow("speed with inner blank") << true << none << none << "2 0" << 0 << QString() << false << 0.0f;
+    QTest::newRow("speed beyond float") << true << none << none << "1e39" << 0 << QString() << false << 0.0f;
+    QTest::newRow("speed inf") << true << none << none << "inf" << 0 << QString() << false << 0.0f;
+    QTest::newRow("speed exponent") << true << none << none << "1.5e1" << 0 << QString() << false << 15.0f;
+    QTest::newRow("speed point only") << true << none << none << "." << 0 << QString() << false << 0.0f;
+    QTest::newRow("speed zero") << true << none << none << " 0" << 0 << QString() << false << 0.0f;
+}
+
+void tst_settingsfile::loadSettings()
+{
+    QFETCH(bool, fileExists);
+    QFETCH(QString, source);
+    QFETCH(QString, picture);
+    QFETCH(QString, speed);
+    QFETCH(int, expectedSource);
+    QFETCH(QString, expectedPicture);
+    QFETCH(bool, folderIsPictures);
+    QFETCH(float, expectedSpeed);
+
+    QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("pics")));
+    QVERIFY(writeAll(path(QStringLiteral("pics/a.jpg")), "picture"));
+    const QString longFolder = dir_.path() + u'/' + QString(200, u'd');
+    QVERIFY(QDir().mkpath(longFolder));
+    longPicture_ = longFolder + u'/' + QString(100, u'p') + QStringLiteral(".jpg");
+    QVERIFY(longPicture_.toUtf8().size() > 300);
+    QVERIFY(writeAll(longPicture_, "picture"));
+
+    const QString ini = path(QStringLiteral("Helixcavern.ini"));
+    QFile::remove(ini);
+    if (fileExists)
+        QVERIFY(writeAll(ini, settingsBytes(source, substitute(picture), speed)));
+    const QString programFolder = QStringLiteral("/opt/helixcavern");
+    const Settings loaded = SettingsFile::load(ini, programFolder);
+
+    QCOMPARE(loaded.textureSource, qint16(expectedSource));
+    QCOMPARE(loaded.pictureFile, substitute(expectedPicture));
+    if (expectedPicture == kLongPicture)
+        QCOMPARE(loaded.pictureFolder, longFolder);
+    else if (expectedPicture == kExistingPictureSlash) // the folder part ends at the trailing '/'
+        QCOMPARE(loaded.pictureFolder, dir_.path() + QStringLiteral("/pics/a.jpg"));
+    else
+        QCOMPARE(loaded.pictureFolder, folderIsPictures ? dir_.path() + QStringLiteral("/pics") : programFolder);
+    QCOMPARE(loaded.speed, expectedSpeed);
+}
+
+void tst_settingsfile::loadSettingsReadsUnreadableFileAsMissing()
+{
+    const QString ini = path(QStringLiteral("folder-not-file.ini"));
+    QVERIFY(QDir().mkpath(ini)); // a folder where the file should be
+    const Settings loaded = SettingsFile::load(ini, dir_.path());
+    QCOMPARE(loaded.textureSource, qint16(0));
+    QCOMPARE(loaded.pictureFile, QString());
+    QCOMPARE(loaded.pictureFolder, dir_.path());
+    QCOMPARE(loaded.speed, 20.0f);
+}
+
+void tst_settingsfile::getIniStringReturnsLongValuesWhole()
+{
+    const QString ini = path(QStringLiteral("long.ini"));
+    const QString value = u'/' + QString(299, u'x') + QStringLiteral("画像");
+    QVERIFY(SettingsFile::writeValue(kSection, kPictureFile, value, ini));
+    QCOMPARE(SettingsFile::readValue(kSection, kPictureFile, ini), value);
+}
+
+void tst_settingsfile::getIniStringEndsValueAtNul()
+{
+    const QString ini = path(QStringLiteral("nul.ini"));
+    QVERIFY(writeAll(ini, QByteArray("[Section]\r\nk=/etc/passwd\0.jpg\r\n", 31)));
+    QCOMPARE(SettingsFile::readValue(kSection, QStringLiteral("k"), ini), QStringLiteral("/etc/passwd"));
+}
+
+void tst_settingsfile::getIniStringMissingGivesEmpty_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("missing file") << QByteArray() << kPicture;
+    QTest::newRow("missing section") << QByteArray("[Other]\r\nk=1\r\n") << QStringLiteral("k");
+    QTest::newRow("missing key") << QByteArray("[Section]\r\nk=1\r\n") << QStringLiteral("j");
+}
+
+void tst_settingsfile::getIniStringMissingGivesEmpty()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, key);
+    const QString ini = path(QStringLiteral("missing.ini"));
+    QFile::remove(ini);
+    if (!bytes.isEmpty())
+        QVERIFY(writeAll(ini, bytes));
+    const QString value = SettingsFile::readValue(kSection, key, ini);
+    QVERIFY(value.isEmpty());
+}
+
+void tst_settingsfile::writeIntoEmptyFolderGivesTheExactFile()
+{
+    const QString ini = path(QStringLiteral("Helixcavern.ini"));
+    QFile::remove(ini);
+    // The dialog's save writes the three keys in this order, numbers with their leading blank.
+    QVERIFY(SettingsFile::writeValue(kSection, kPicture, QStringLiteral(" 1"), ini));
+    QVERIFY(SettingsFile::writeValue(kSection, kPictureFile, QStringLiteral("/pictures/写真.jpg"), ini));
+    QVERIFY(SettingsFile::writeValue(kSection, kSpeed, QStringLiteral(" 20"), ini));
+    const QByteArray expected = QByteArray("[Section]\r\n\x89\xE6\x91\x9C= 1\r\n\x89\xE6\x91\x9C\xCC\xA7\xB2\xD9=")
+        + QStringLiteral("/pictures/写真.jpg").toUtf8() + "\r\n\x89\xF1\x93\x5D\x91\xAC\x93\x78= 20\r\n";
+    QCOMPARE(readAll(ini), expected);
+
+    // One atomic replacement of all three gives the same bytes.
+    const QString together = path(QStringLiteral("together.ini"));
+    QVERIFY(SettingsFile::writeValues(kSection,
+                               {{kPicture, QStringLiteral(" 1")},
+                                {kPictureFile, QStringLiteral("/pictures/写真.jpg")},
+                                {kSpeed, QStringLiteral(" 20")}},
+                               together));
+    QCOMPARE(readAll(together), expected);
+}
+
+void tst_settingsfile::writeKeepsOtherSectionsAndComments()
+{
+    const QString ini = path(QStringLiteral("Helixcavern.ini"));
+    const QByteArray before = "; mine\n[Window]\nLeft=10\n\n[section]\nNote = hand-written\n"
+        + *ShiftJisCodec::encode(kSpeed) + "=5\n";
+    QVERIFY(writeAll(ini, before));
+    QVERIFY(SettingsFile::writeValues(kSection, {{kPicture, QStringLiteral(" 0")}, {kSpeed, QStringLiteral(" 7")}}, ini));
+    const QByteArray expected = "; mine\r\n[Window]\r\nLeft=10\r\n\r\n[section]\r\nNote = hand-written\r\n"
+        + *ShiftJisCodec::encode(kSpeed) + "= 7\r\n" + *ShiftJisCodec::encode(kPicture) + "= 0\r\n";
+    QCOMPARE(readAll(ini), expected);
+    QCOMPARE(SettingsFile::readValue(QStringLiteral("WINDOW"), QStringLiteral("left"), ini), QStringLiteral("10"));
+}
+
+void tst_settingsfile::writtenNumbersReadBack()
+{
+    const QString ini = path(QStringLiteral("Helixcavern.ini"));
+    QFile::remove(ini);
+    // Neither number is a default, so a key that is not read back shows.
+    QVERIFY(SettingsFile::writeValues(kSection, {{kPicture, QStringLiteral(" 2")}, {kSpeed, QStringLiteral(" 37")}}, ini));
+    const Settings loaded = SettingsFile::load(ini, dir_.path());
+    QCOMPARE(loaded.textureSource, qint16(2));
+    QCOMPARE(loaded.speed, 37.0f);
+}
+
+void tst_settingsfile::writeWhereParentIsAFileFails()
+{
+    const QString file = path(QStringLiteral("plain"));
+    QVERIFY(writeAll(file, "x"));
+    QString error;
+    QVERIFY(!SettingsFile::writeValue(kSection, kPicture, QStringLiteral(" 1"), file + QStringLiteral("/Helixcavern.ini"), &error));
+    QVERIFY2(!error.isEmpty(), "a failed write must say why");
+    QCOMPARE(readAll(file), QByteArray("x"));
+}
+
+void tst_settingsfile::writeFailureLeavesOldFileByteForByte()
+{
+    // A write that runs out of room (here a file-size limit, which binds root too) must leave the
+    // old file exactly as it was and no temporary file behind.
+    const QString ini = path(QStringLiteral("Helixcavern.ini"));
+    const QByteArray before = "[Section]\r\n" + *ShiftJisCodec::encode(kPicture) + "= 0\r\n; keep\r\n";
+    QVERIFY(writeAll(ini, before));
+    const QStringList entriesBefore = QDir(dir_.path()).entryList(QDir::Files);
+    QString error;
+    {
+        const FileSizeLimit limit(16);
+        QVERIFY(!SettingsFile::writeValue(kSection, kPictureFile, u'/' + QString(100, u'a'), ini, &error));
+    }
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(readAll(ini), before);
+    QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), entriesBefore);
+}
+
+void tst_settingsfile::writeIntoReadOnlyFolderFails()
+{
+    if (geteuid() == 0)
+        QSKIP("root writes into read-only folders; writeFailureLeavesOldFileByteForByte covers failure");
+    const QString folder = path(QStringLiteral("readonly"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString ini = folder + QStringLiteral("/Helixcavern.ini");
+    const QByteArray before("[Section]\r\nk=1\r\n");
+    QVERIFY(writeAll(ini, before));
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+    QString error;
+    const bool written = SettingsFile::writeValue(kSection, QStringLiteral("k"), QStringLiteral("2"), ini, &error);
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    QVERIFY(!written);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(readAll(ini), before);
+}
+
+void tst_settingsfile::writeOverFolderFails()
+{
+    const QString ini = path(QStringLiteral("folder.ini"));
+    QVERIFY(QDir().mkpath(ini));
+    QString error;
+    QVERIFY(!SettingsFile::writeValue(kSection, kPicture, QStringLiteral(" 1"), ini, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(QFileInfo(ini).isDir());
+}
+
+void tst_settingsfile::writeKeepsPermissionsAndLinks()
+{
+    const QString real = path(QStringLiteral("real.ini"));
+    const QString link = path(QStringLiteral("link.ini"));
+    QVERIFY(writeAll(real, "[Section]\r\nk=1\r\n"));
+    QVERIFY(QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QFile::remove(link);
+    QVERIFY(QFile::link(real, link));
+    QVERIFY(SettingsFile::writeValue(kSection, QStringLiteral("k"), QStringLiteral("2"), link));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(readAll(real), QByteArray("[Section]\r\nk=2\r\n"));
+    struct stat status {};
+    QCOMPARE(::stat(QFile::encodeName(real).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0600));
+}
+
+void tst_settingsfile::pipeOrHugeSettingsFileIsNeitherReadNorReplaced_data()
+{
+    QTest::addColumn<bool>("pipe");
+    QTest::newRow("named pipe without a writer") << true;
+    QTest::newRow("file above the size limit") << false;
+}
+
+void tst_settingsfile::pipeOrHugeSettingsFileIsNeitherReadNorReplaced()
+{
+    QFETCH(bool, pipe);
+    const QString ini = path(pipe ? QStringLiteral("pipe.ini") : QStringLiteral("huge.ini"));
+    QFile::remove(ini);
+    if (pipe) {
+        QVERIFY(::mkfifo(QFile::encodeName(ini).constData(), 0600) == 0);
+    } else {
+        QFile huge(ini);
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QVERIFY(huge.write("[Section]\r\nk=1\r\n") > 0);
+        QVERIFY(huge.resize(IniFile::kMaxFileBytes + 1)); // sparse: costs no disk space
+    }
+    // Reading must return (a blocking open of the pipe would wait forever) and find nothing.
+    QCOMPARE(SettingsFile::readValue(kSection, QStringLiteral("k"), ini), QString());
+    QString error;
+    QVERIFY(!SettingsFile::writeValue(kSection, QStringLiteral("k"), QStringLiteral("2"), ini, &error));
+    QVERIFY(!error.isEmpty());
+    const QFileInfo after(ini);
+    QVERIFY(!after.isFile() || after.size() == IniFile::kMaxFileBytes + 1);
+}
+
+void tst_settingsfile::writeRefusesValueWithLineBreak()
+{
+    // A picture path may hold a line break on Linux; written as is it would add a line to the file.
+    const QString ini = path(QStringLiteral("Helixcavern.ini"));
+    const QByteArray before("[Section]\r\nk=1\r\n");
+    QVERIFY(writeAll(ini, before));
+    QString error;
+    QVERIFY(!SettingsFile::writeValues(kSection, {{QStringLiteral("k"), QStringLiteral("2")},
+                                           {kPictureFile, QStringLiteral("/a\n[Section]\nk=3")}}, ini, &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(readAll(ini), before);
+}
+
+void tst_settingsfile::fileExists_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("regular file") << "file.jpg" << true;
+    QTest::newRow("trailing slash dropped") << "file.jpg/" << true;
+    QTest::newRow("empty file") << "empty.jpg" << true;
+    QTest::newRow("Japanese name") << "写真.jpg" << true;
+    QTest::newRow("folder") << "sub" << false;
+    QTest::newRow("folder with slash") << "sub/" << false;
+    QTest::newRow("missing") << "missing.jpg" << false;
+    QTest::newRow("two trailing slashes") << "file.jpg//" << false;
+    QTest::newRow("empty path") << "<empty>" << false;
+    QTest::newRow("slash only") << "<root>" << false;
+    QTest::newRow("NUL inside") << "<nul>" << false;
+    QTest::newRow("device") << "<device>" << false;
+    QTest::newRow("dangling link") << "dangling" << false;
+    QTest::newRow("link to a file") << "link.jpg" << true;
+}
+
+void tst_settingsfile::fileExists()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, exists);
+    QVERIFY(writeAll(path(QStringLiteral("file.jpg")), "x"));
+    QVERIFY(writeAll(path(QStringLiteral("empty.jpg")), ""));
+    QVERIFY(writeAll(path(QStringLiteral("写真.jpg")), "x"));
+    QVERIFY(QDir().mkpath(path(QStringLiteral("sub"))));
+    QFile::remove(path(QStringLiteral("dangling")));
+    QVERIFY(QFile::link(path(QStringLiteral("nowhere")), path(QStringLiteral("dangling"))));
+    QFile::remove(path(QStringLiteral("link.jpg")));
+    QVERIFY(QFile::link(path(QStringLiteral("file.jpg")), path(QStringLiteral("link.jpg"))));
+    QString target = path(name);
+    if (name == QStringLiteral("<empty>"))
+        target.clear();
+    else if (name == QStringLiteral("<root>"))
+        target = QStringLiteral("/");
+    else if (name == QStringLiteral("<nul>"))
+        target = path(QStringLiteral("file.jpg")) + QChar(0) + QStringLiteral("x");
+    else if (name == QStringLiteral("<device>"))
+        target = QStringLiteral("/dev/null");
+    QCOMPARE(FilePath::isReadableFile(target), exists);
+}
+
+void tst_settingsfile::fileExistsDoesNotHangOnPipe()
+{
+    const QString fifo = path(QStringLiteral("pipe.jpg"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QVERIFY(!FilePath::isReadableFile(fifo)); // returning at all is the test: a blocking open would wait forever
+}
+
+void tst_settingsfile::getFolder_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("absolute") << "/pics/a.jpg" << "/pics";
+    QTest::newRow("in root") << "/a.jpg" << "";
+    QTest::newRow("bare name") << "a.jpg" << "";
+    QTest::newRow("relative") << "pics/a.jpg" << "pics";
+    QTest::newRow("deep") << "/a/b/c/d.jpg" << "/a/b/c";
+    QTest::newRow("trailing slash") << "/pics/" << "/pics";
+    QTest::newRow("backslash is no separator") << "C:\\pics\\a.jpg" << "";
+    QTest::newRow("colon is no separator") << "C:a.jpg" << "";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("Japanese") << "/写真/海.jpg" << "/写真";
+}
+
+void tst_settingsfile::getFolder()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, folder);
+    QCOMPARE(FilePath::folderOf(path), folder);
+}
+
+QTEST_GUILESS_MAIN(tst_settingsfile)
+#include "tst_settingsfile.moc"
