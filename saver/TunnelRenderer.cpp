@@ -35,13 +35,26 @@ private:
 
 } // namespace
 
+// Why the saver needs no depth test: ring d of the tube is a circle of radius 3 - d/12 at z = -d,
+// seen from 4 units before the mouth, so it projects to a regular 32-gon of radius proportional to
+// (3 - d/12) / (4 + d), which shrinks strictly with d, and every ring has its corners at the same
+// 32 angles. The quads between rings d and d + 1 therefore cover nested, non-overlapping bands of
+// the screen, neighbours meeting only along edges with bit-identical end points, which the
+// rasteriser gives to exactly one of them. No pixel is covered twice, so a depth test against a
+// cleared buffer never rejects a fragment (all of them lie between the near and far planes) and
+// neither the test nor the depth clear changes a pixel; the tests count every fragment per pixel
+// to check this. The depth buffer is still requested, as the saver always has.
 void TunnelRenderer::prepare(const QImage &master)
 {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glShadeModel(GL_SMOOTH);
     glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
+    if (options_.depthTest) {
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LESS);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glEnable(GL_TEXTURE_2D);
     loadTexture(master);
@@ -50,12 +63,14 @@ void TunnelRenderer::prepare(const QImage &master)
 
 bool TunnelRenderer::loadTexture(const QImage &master)
 {
-    const QImage rgb32 = master.format() == QImage::Format_RGB32 ? master : master.convertToFormat(QImage::Format_RGB32);
     MasterPixels pixels;
-    const PixelView view{reinterpret_cast<const std::uint32_t *>(rgb32.constBits()), rgb32.width(),
-                         rgb32.height(), rgb32.bytesPerLine() / 4};
-    if (!pixels.read(view))
-        return false;
+    {
+        const QImage rgb32 = master.format() == QImage::Format_RGB32 ? master : master.convertToFormat(QImage::Format_RGB32);
+        const PixelView view{reinterpret_cast<const std::uint32_t *>(rgb32.constBits()), rgb32.width(),
+                             rgb32.height(), rgb32.bytesPerLine() / 4};
+        if (!pixels.read(view))
+            return false;
+    }
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -68,6 +83,17 @@ bool TunnelRenderer::loadTexture(const QImage &master)
 void TunnelRenderer::createTunnel()
 {
     TunnelGeometry::build(vertices_);
+    int corner = 0;
+    for (int k = 0; k < tunnel::Rings; ++k) {
+        for (int m = 0; m < tunnel::Segments; ++m) {
+            for (const int i : {tunnel::entry(m, k), tunnel::entry(m + 1, k), tunnel::entry(m + 1, k + 1),
+                                tunnel::entry(m, k + 1)}) {
+                cornerEntries_[corner] = i;
+                cornerPositions_[corner] = vertices_[i];
+                ++corner;
+            }
+        }
+    }
 }
 
 void TunnelRenderer::setViewportAndProjection(int w, int h)
@@ -84,27 +110,54 @@ void TunnelRenderer::setViewportAndProjection(int w, int h)
 
 void TunnelRenderer::drawFrame(double phase)
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Without the depth test the depth buffer is never read, so it needs no clearing either.
+    glClear(options_.depthTest ? GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -EyeDistance);
     TunnelAnimation::computeTexCoords(phase, texCoords_);
-    for (int k = 0; k < tunnel::Rings; ++k)
-        drawRing(k);
+    if (options_.immediateMode) {
+        for (int k = 0; k < tunnel::Rings; ++k)
+            drawRingImmediate(k);
+        return;
+    }
+    fillCornerTexCoords();
+    drawRingsFromArrays();
 }
 
-void TunnelRenderer::drawRing(int k) const
+void TunnelRenderer::fillCornerTexCoords()
+{
+    for (int corner = 0; corner < Corners; ++corner)
+        cornerTexCoords_[corner] = texCoords_[cornerEntries_[corner]];
+}
+
+// The same vertices, in the same order and with the same values, as drawRingImmediate sends one
+// call at a time, and the ring's colour set once before its quads: the driver draws the same
+// pixels with a fraction of the calls. (Shared corners as indices, or the quads split into
+// triangles by hand, change the rasterisation and so are not used.)
+void TunnelRenderer::drawRingsFromArrays() const
+{
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(tunnel::Vector3), cornerPositions_.data());
+    glTexCoordPointer(2, GL_FLOAT, sizeof(tunnel::Vector2), cornerTexCoords_.data());
+    for (int k = 0; k < tunnel::Rings; ++k) {
+        const float v = TunnelAnimation::ringBrightness(k);
+        glColor3f(v, v, v);
+        glDrawArrays(GL_QUADS, k * CornersPerRing, CornersPerRing);
+    }
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void TunnelRenderer::drawRingImmediate(int k) const
 {
     const float v = TunnelAnimation::ringBrightness(k);
     glColor3f(v, v, v);
     glBegin(GL_QUADS);
-    for (int m = 0; m < tunnel::Segments; ++m) {
-        // Corners (m, k), (m + 1, k), (m + 1, k + 1), (m, k + 1).
-        const int corners[4] = {tunnel::entry(m, k), tunnel::entry(m + 1, k), tunnel::entry(m + 1, k + 1),
-                                tunnel::entry(m, k + 1)};
-        for (int i : corners) {
-            glTexCoord2f(texCoords_[i].S, texCoords_[i].T);
-            glVertex3f(vertices_[i].X, vertices_[i].Y, vertices_[i].Z);
-        }
+    for (int corner = k * CornersPerRing; corner < (k + 1) * CornersPerRing; ++corner) {
+        const int i = cornerEntries_[corner];
+        glTexCoord2f(texCoords_[i].S, texCoords_[i].T);
+        glVertex3f(vertices_[i].X, vertices_[i].Y, vertices_[i].Z);
     }
     glEnd();
 }
@@ -122,6 +175,11 @@ QSurfaceFormat TunnelRenderer::surfaceFormat()
 
 QImage TunnelRenderer::renderFrame(const QImage &master512, double phase, QSize size)
 {
+    return renderFrame(master512, phase, size, Options{});
+}
+
+QImage TunnelRenderer::renderFrame(const QImage &master512, double phase, QSize size, Options options)
+{
     if (size.isEmpty())
         return {};
     CurrentContextKeeper keeper;
@@ -138,7 +196,7 @@ QImage TunnelRenderer::renderFrame(const QImage &master512, double phase, QSize 
     {
         QOpenGLFramebufferObject fbo(size, QOpenGLFramebufferObject::Depth);
         if (fbo.isValid() && fbo.bind()) {
-            auto renderer = std::make_unique<TunnelRenderer>();
+            auto renderer = std::make_unique<TunnelRenderer>(options);
             renderer->prepare(master512);
             setViewportAndProjection(size.width(), size.height());
             renderer->drawFrame(phase);
