@@ -134,10 +134,14 @@ std::vector<Window> childrenOf(Display *display, Window window)
 
 bool CaptionSearch::windowExists(const QString &caption)
 {
-    X11Display connection;
-    if (!connection.valid())
+    const X11Display connection;
+    return windowExists(connection.get(), caption);
+}
+
+bool CaptionSearch::windowExists(Display *display, const QString &caption)
+{
+    if (display == nullptr)
         return false;
-    Display *display = connection.get();
     const ErrorHandlerScope errors(display);
     const CaptionMatcher matcher(display, caption);
 

@@ -67,6 +67,7 @@ private slots:
     void findsUnmappedWindowWithOnlyWmName();
     void survivesWindowsVanishingDuringTheWalk();
     void noDisplayFindsNothing();
+    void sharedConnectionIsLeftAsItWasFound();
 };
 
 void tst_captionsearch::findsToolkitWindowByExactCaption_data()
@@ -154,6 +155,42 @@ void tst_captionsearch::noDisplayFindsNothing()
     const bool found = CaptionSearch::windowExists(QStringLiteral("Helixcavern_Main"));
     qputenv("DISPLAY", saved);
     QVERIFY(!found);
+}
+
+namespace {
+int sharedConnectionErrors = 0;
+int countError(Display *, XErrorEvent *)
+{
+    ++sharedConnectionErrors;
+    return 0;
+}
+} // namespace
+
+void tst_captionsearch::sharedConnectionIsLeftAsItWasFound()
+{
+    // Start-up asks all its questions on one connection: after each search that connection must
+    // still answer, with its owner's error handler back in place and no error of the walk left over.
+    const QString caption = QStringLiteral("Helixcavern_Main");
+    QVERIFY(!CaptionSearch::windowExists(nullptr, caption));
+    Display *shared = XOpenDisplay(nullptr);
+    QVERIFY(shared != nullptr);
+    const XErrorHandler previous = XSetErrorHandler(countError);
+    sharedConnectionErrors = 0;
+    QVERIFY(!CaptionSearch::windowExists(shared, caption));
+    {
+        PlainXWindow window("Helixcavern_Main");
+        QVERIFY(window.valid());
+        QVERIFY(CaptionSearch::windowExists(shared, caption));
+        QVERIFY(!CaptionSearch::windowExists(shared, QStringLiteral("Helixcavernの設定")));
+    }
+    QVERIFY(!CaptionSearch::windowExists(shared, caption));
+    QCOMPARE(sharedConnectionErrors, 0);
+    // A request that fails now reaches the owner's handler, so the connection still works.
+    XRaiseWindow(shared, Window(0x1fffffff));
+    XSync(shared, False);
+    QCOMPARE(sharedConnectionErrors, 1);
+    XSetErrorHandler(previous);
+    XCloseDisplay(shared);
 }
 
 QTEST_MAIN(tst_captionsearch)
