@@ -3,17 +3,21 @@
 
 #include "app/CommandLine.h"
 #include "app/HostHandle.h"
+#include "app/HostedOptions.h"
 #include "app/WindowCaptions.h"
 #include "dialog/SettingsDialog.h"
 #include "platform/CaptionSearch.h"
 #include "platform/X11Display.h"
+#include "platform/X11DisplayPower.h"
 #include "preview/PreviewWindow.h"
-#include "saver/SaverWindow.h"
+#include "saver/FullScreenSaver.h"
+#include "saver/HostedSaver.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
 #include "settings/ShiftJisCodec.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -37,12 +41,9 @@ void warnIfShiftJisMissing()
 }
 
 // Qt's X11 platform aborts with a core dump when it finds no X server; say so plainly instead.
-// Only checked when Qt would choose X11 (no other platform named, no Wayland).
 bool displayMissing()
 {
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    const bool x11 = platform.isEmpty() ? qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") : platform.startsWith("xcb");
-    if (x11 && !X11Display().valid()) {
+    if (!X11Display().valid()) {
         std::fputs("helixcavern: cannot connect to the X display (is DISPLAY set?)\n", stderr);
         return true;
     }
@@ -71,16 +72,25 @@ int runDialog(int argc, char **argv, const Settings &settings)
     return SettingsDialog::run(settings, SettingsLocation::filePath());
 }
 
+// The toolkit's own connection, through which the display's power state is asked.
+_XDisplay *toolkitDisplay()
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 != nullptr ? x11->display() : nullptr;
+}
+
 int runSaver(int argc, char **argv, const Settings &settings, bool hidePointer)
 {
-    // The saver draws into a plain OpenGL window and needs no widgets: the lighter application
+    // The saver draws into plain OpenGL windows and needs no widgets: the lighter application
     // object starts sooner and holds less memory.
     QGuiApplication app(argc, argv);
     if (hidePointer) {
         QGuiApplication::setOverrideCursor(Qt::BlankCursor);
         setSystemKeysEnabled(false);
     }
-    const int status = SaverWindow::run(settings);
+    X11DisplayPower power(toolkitDisplay());
+    FullScreenSaver saver(settings, {}, &power);
+    const int status = saver.run();
     if (hidePointer) {
         setSystemKeysEnabled(true);
         QGuiApplication::restoreOverrideCursor();
@@ -88,10 +98,69 @@ int runSaver(int argc, char **argv, const Settings &settings, bool hidePointer)
     return status;
 }
 
+QList<QByteArray> argumentBytes(int argc, char **argv)
+{
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QByteArray(argv[i]));
+    return arguments;
+}
+
+// The settings file's values with the command line's flags over them.
+Settings hostedSettings(const HostedOptions &options)
+{
+    Settings settings = SettingsFile::load(SettingsLocation::filePath(), SettingsLocation::programFolder());
+    if (options.texture)
+        settings.textureSource = *options.texture == HostedOptions::Texture::Picture ? Settings::Picture : Settings::Desktop;
+    if (options.picture)
+        settings.pictureFile = *options.picture;
+    if (options.speed)
+        settings.speed = float(*options.speed);
+    return settings;
+}
+
+// Hosted mode: the flags of a screen-saver daemon. Bad flags end with status 2 before anything is
+// drawn; the settings file is read but never written; no instance check (one process per monitor).
+int runHosted(int argc, char **argv)
+{
+    const HostedOptions options = HostedOptions::parse(argumentBytes(argc, argv));
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(options.error));
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(qPrintable(HostedOptions::usage()), stdout);
+        return 0;
+    }
+    const HostedOptions::Target target = HostedOptions::resolveTarget(options, qgetenv("XSCREENSAVER_WINDOW"));
+    if (!target.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(target.error));
+        return 2;
+    }
+    const Settings settings = hostedSettings(options);
+    if (displayMissing())
+        return 1;
+    QGuiApplication app(argc, argv);
+    X11DisplayPower power(toolkitDisplay());
+    if (target.windowId)
+        return HostedSaver::runInWindow(settings, *target.windowId, &power);
+    return HostedSaver::runOnRoot(settings, &power);
+}
+
 } // namespace
 
 int Program::run(int argc, char **argv)
 {
+    // Where /proc is missing, the settings file's folder is found from the program's own path.
+    SettingsLocation::setProgramPath(argc > 0 && argv[0] ? QByteArray(argv[0]) : QByteArray());
+    // Every mode talks to X11 windows by id, whatever session the desktop runs.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (HostedOptions::selects(arguments))
+        return runHosted(argc, argv);
+
     const QString commandLine = CommandLine::join(argc, argv);
     warnIfShiftJisMissing();
     if (otherInstanceOpen())

@@ -129,11 +129,16 @@ void X11HostWindow::readEvents()
 {
     Display *display = display_.get();
     bool end = false;
+    std::optional<QSize> newSize;
     while (XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
         end = end || endsEmbedding(event, host_, embedded_);
+        if (event.type == ConfigureNotify && event.xconfigure.window == host_)
+            newSize = QSize(event.xconfigure.width, event.xconfigure.height);
     }
+    if (newSize && !end)
+        emit resized(*newSize);
     if (end && !ended_) {
         ended_ = true;
         notifier_->setEnabled(false);

@@ -39,6 +39,8 @@ public:
 
 signals:
     void ended();
+    // The host's inside size changed (pixels), as reported while watching.
+    void resized(QSize size);
 
 private:
     void readEvents();

@@ -2,10 +2,15 @@
 #include "saver/MasterImage.h"
 
 #include "saver/NearestScaler.h"
+#include "settings/FilePath.h"
+#include "settings/RegularFile.h"
 
+#include <QFile>
 #include <QImageReader>
 #include <QPixmap>
 #include <QScreen>
+
+#include <fcntl.h>
 
 namespace {
 PixelView viewOf(const QImage &rgb32)
@@ -25,16 +30,24 @@ QImage MasterImage::captureDesktop(QScreen *screen, QSize size)
     return shot.toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-QImage MasterImage::decodePicture(const QString &path)
+QImage MasterImage::decodePicture(const QByteArray &path)
 {
+    RegularFile::Opened opened = RegularFile::open(AT_FDCWD, path, true);
+    if (!opened.isRegular())
+        return {};
+    QFile file;
+    if (!file.open(opened.descriptor.release(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return {};
     QImageReader::setAllocationLimit(DecodeLimitMegabytes);
-    QImageReader reader(path);
+    QImageReader reader(&file);
     reader.setAutoTransform(false); // the pixels as stored: orientation tags are not applied
     QImage picture;
     if (!reader.read(&picture) || picture.isNull())
         return {};
     return opaque(picture);
 }
+
+QImage MasterImage::decodePicture(const QString &path) { return decodePicture(FilePath::encodeName(path)); }
 
 QImage MasterImage::opaque(const QImage &picture)
 {

@@ -1,67 +1,39 @@
-// The full-screen saver window: takes its texture, creates the GL context and draws the tunnel
-// frame after frame on Qt's event loop until a key or a mouse button ends it.
+// A full-screen saver window: covers one monitor, reports input and its own loss.
 #pragma once
 
-#include "saver/TunnelRenderer.h"
-#include "settings/Settings.h"
+#include "saver/TunnelWindow.h"
 
-#include <QImage>
-#include <QWindow>
+class QScreen;
 
-#include <memory>
-
-class QOpenGLContext;
-
-class SaverWindow : public QWindow
+// Frameless, override-redirect and on top, so no window manager moves it and it covers panels. It
+// carries the saver's caption, by which another start of the program knows that a saver runs.
+class SaverWindow : public TunnelWindow
 {
     Q_OBJECT
 
 public:
-    // Shows the saver for `settings` and runs it until it ends; returns the exit status: 0 when
-    // input or the window's loss ended it, 1 when no OpenGL context can be had. Needs the
-    // application object.
-    static int run(const Settings &settings);
+    // `grabInput`: take the keyboard and the pointer once the window is viewable, so every key and
+    // button reaches the saver with or without a window manager.
+    SaverWindow(QScreen *screen, bool grabInput);
 
-    explicit SaverWindow(const Settings &settings);
-    ~SaverWindow() override;
-
-    // Covers the primary screen, takes the texture source (the desktop before the window shows, or
-    // the picture file), scales it to the master image, shows the window and prepares the GL context
-    // and its state. False, with the reason on standard error, when no GL context can be had.
-    bool load();
-    // Sets viewport and projection for the window's size and starts the frames: the first is drawn
-    // at once, each next one is requested when the previous one has been presented.
-    void start();
-    // Stops the frames, releases the GL context and the input grabs, removes the window and emits
-    // finished(0). Runs once; later calls do nothing.
-    void endSaver();
+    // Places the window exactly over its screen.
+    void coverScreen();
+    // Called before each frame: retries the grabs until they hold, and tells whether the X server
+    // still has the window (one destroyed by another client sends the toolkit no close event).
+    bool stillThere();
+    void releaseGrabs();
 
 signals:
-    void finished(int status);
+    void inputReceived(); // a key or a mouse button
+    void lost();          // closed or destroyed from outside
 
 protected:
     bool event(QEvent *event) override;
-    void exposeEvent(QExposeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    QImage takeSourcePicture() const;
-    bool createContext();
-    void releaseContext();
-    void drawFrame();
-    void grabInputOnceMapped();
-    bool nativeWindowGone() const;
-    QSize devicePixels() const;
-
-    const Settings settings_;
-    const float phaseStep_;
-    double phase_ = 0.0; // accumulated in double: a float would judder and then stop on long runs
-    bool running_ = false;
-    bool ended_ = false;
-    QImage master_;
-    std::unique_ptr<QOpenGLContext> context_;
-    TunnelRenderer tunnel_;
+    const bool grabInput_;
     bool keyboardGrabbed_ = false;
     bool mouseGrabbed_ = false;
 };

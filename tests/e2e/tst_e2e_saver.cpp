@@ -2,6 +2,7 @@
 // input that ends it, and its animation, checked through X11 and screenshots.
 #include "tests/support/E2eHarness.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TunnelShots.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -12,6 +13,7 @@
 #include <memory>
 
 using namespace e2e;
+using namespace tunnelshots;
 
 namespace {
 const QString Caption = QStringLiteral("Helixcavern_Main");
@@ -24,38 +26,6 @@ QByteArray settings(int source, const QString &file, const QByteArray &speed = {
 {
     const QByteArray name = file.isEmpty() ? QByteArray("") : file.toUtf8(); // the key stays when empty
     return testfiles::settingsBytes(' ' + QByteArray::number(source), name, speed);
-}
-
-bool near(QRgb a, QRgb b, int tolerance = 3)
-{
-    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance
-           && std::abs(qBlue(a) - qBlue(b)) <= tolerance;
-}
-
-// Wall pixels on a circle round the centre, where the rings are drawn at full brightness.
-QList<QRgb> wallSamples(const QImage &shot, int samples = 24)
-{
-    const QPoint centre(shot.width() / 2, shot.height() / 2);
-    const double radius = shot.height() * 0.3;
-    QList<QRgb> colours;
-    for (int i = 0; i < samples; ++i) {
-        const double angle = 2.0 * M_PI * (i + 0.5) / samples;
-        colours << shot.pixel(centre.x() + int(radius * std::cos(angle)), centre.y() - int(radius * std::sin(angle)));
-    }
-    return colours;
-}
-
-int countNear(const QList<QRgb> &colours, QRgb colour)
-{
-    return int(std::count_if(colours.begin(), colours.end(), [colour](QRgb c) { return near(c, colour); }));
-}
-
-QString describe(const QList<QRgb> &colours)
-{
-    QStringList parts;
-    for (QRgb c : colours)
-        parts << QStringLiteral("%1,%2,%3").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
-    return parts.join(QLatin1Char(' '));
 }
 
 // The saver has drawn when its window is up, the black far opening shows at the centre and the

@@ -14,6 +14,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <csignal>
+
 #ifndef HELIXCAVERN_EXE
 #error "HELIXCAVERN_EXE must name the built executable"
 #endif
@@ -278,6 +280,60 @@ void XServer::unmapWindow(WindowId window)
     XSync(display_, False);
 }
 
+void XServer::resizeWindow(WindowId window, QSize size)
+{
+    if (!display_)
+        return;
+    XResizeWindow(display_, window, unsigned(size.width()), unsigned(size.height()));
+    XSync(display_, False);
+}
+
+QList<WindowId> XServer::childrenOf(WindowId window) const
+{
+    QList<WindowId> found;
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (!display_ || !XQueryTree(display_, window, &root, &parent, &children, &count))
+        return found;
+    for (unsigned int i = 0; i < count; ++i)
+        found << children[i];
+    if (children)
+        XFree(children);
+    return found;
+}
+
+void XServer::setScreenshotProperty(WindowId window, const QImage &picture)
+{
+    if (!display_)
+        return;
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    const int screen = DefaultScreen(display_);
+    const Pixmap pixmap = XCreatePixmap(display_, window, unsigned(rgb.width()), unsigned(rgb.height()),
+                                        unsigned(DefaultDepth(display_, screen)));
+    const GC gc = XCreateGC(display_, pixmap, 0, nullptr);
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x) {
+            XSetForeground(display_, gc, pixelOf(rgb.pixel(x, y)));
+            XDrawPoint(display_, pixmap, gc, x, y);
+        }
+    XFreeGC(display_, gc);
+    const unsigned long id = pixmap;
+    XChangeProperty(display_, window, XInternAtom(display_, "_SCREENSAVER_SCREENSHOT", False), XA_PIXMAP, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char *>(&id), 1);
+    XSync(display_, False);
+}
+
+bool XServer::keyboardGrabbable() const
+{
+    if (!display_)
+        return false;
+    const int result = XGrabKeyboard(display_, DefaultRootWindow(display_), False, GrabModeAsync, GrabModeAsync,
+                                     CurrentTime);
+    XUngrabKeyboard(display_, CurrentTime);
+    XSync(display_, False);
+    return result == GrabSuccess;
+}
+
 void XServer::fillRoot(QRgb colour)
 {
     if (!display_)
@@ -336,16 +392,25 @@ bool ProgramCopy::settingsExist() const { return QFile::exists(settingsFile()); 
 
 // ---- Run
 
-Run::Run(const ProgramCopy &program, const XServer &server, const QStringList &arguments)
+Run::Run(const ProgramCopy &program, const XServer &server, const QStringList &arguments,
+         const QProcessEnvironment &environment)
     : process_(std::make_unique<QProcess>())
 {
-    process_->setProcessEnvironment(server.environment());
+    QProcessEnvironment combined = server.environment();
+    combined.insert(environment);
+    process_->setProcessEnvironment(combined);
     // Not the program's own folder: it must find its settings beside itself, not in the
     // working directory.
     process_->setWorkingDirectory(QDir::rootPath());
     startedAt_ = QDateTime::currentMSecsSinceEpoch();
     process_->start(program.executable(), arguments);
     process_->waitForStarted(5000);
+}
+
+void Run::sendSignal(int signal) const
+{
+    if (process_->processId() > 0)
+        ::kill(pid_t(process_->processId()), signal);
 }
 
 Run::~Run()

@@ -58,6 +58,14 @@ public:
                           QRgb colour = qRgb(0, 0, 0), WindowId parent = 0);
     void destroyWindow(WindowId window);
     void unmapWindow(WindowId window);
+    void resizeWindow(WindowId window, QSize size);
+    QList<WindowId> childrenOf(WindowId window) const;
+    // Leaves `picture` on `window` as a screen-saver daemon leaves its picture of the desktop: a
+    // pixmap named by the property _SCREENSAVER_SCREENSHOT.
+    void setScreenshotProperty(WindowId window, const QImage &picture);
+    // True when this test's own client could grab the keyboard (released again at once): nobody
+    // else holds a grab.
+    bool keyboardGrabbable() const;
     // Paints the root window (the desktop) with one colour.
     void fillRoot(QRgb colour);
     // Runs xdotool against this server; returns its exit status.
@@ -97,7 +105,9 @@ class Run
 {
 public:
     // `arguments` are passed as separate argv entries; the program joins them with single blanks.
-    Run(const ProgramCopy &program, const XServer &server, const QStringList &arguments);
+    // `environment` adds variables to the server's environment.
+    Run(const ProgramCopy &program, const XServer &server, const QStringList &arguments,
+        const QProcessEnvironment &environment = {});
     ~Run();
     Run(const Run &) = delete;
     Run &operator=(const Run &) = delete;
@@ -105,6 +115,8 @@ public:
     bool started() const;
     bool isRunning() const;
     qint64 pid() const;
+    // Sends `signal` (SIGTERM, SIGSTOP, ...) to the process.
+    void sendSignal(int signal) const;
     bool waitForExit(int timeoutMs); // true when the process ended within the time
     int exitCode() const;            // valid after a normal exit
     bool exitedNormally() const;     // ended by itself, not by a signal or a crash

@@ -1,0 +1,56 @@
+// SIGTERM, SIGINT and SIGHUP as a Qt signal; see TerminationSignals.h.
+#include "platform/TerminationSignals.h"
+
+#include <QSocketNotifier>
+
+#include <array>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+int g_pipe[2] = {-1, -1};
+constexpr std::array<int, 3> HandledSignals{SIGTERM, SIGINT, SIGHUP};
+std::array<struct sigaction, HandledSignals.size()> g_previous{};
+
+void onSignal(int number)
+{
+    const unsigned char byte = static_cast<unsigned char>(number);
+    [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1); // a full pipe already says enough
+}
+} // namespace
+
+TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
+{
+    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    notifier_ = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::readPipe);
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (std::size_t i = 0; i < HandledSignals.size(); ++i)
+        ::sigaction(HandledSignals[i], &action, &g_previous[i]);
+}
+
+TerminationSignals::~TerminationSignals()
+{
+    if (notifier_ == nullptr)
+        return;
+    for (std::size_t i = 0; i < HandledSignals.size(); ++i)
+        ::sigaction(HandledSignals[i], &g_previous[i], nullptr);
+    ::close(g_pipe[0]);
+    ::close(g_pipe[1]);
+    g_pipe[0] = g_pipe[1] = -1;
+}
+
+void TerminationSignals::readPipe()
+{
+    unsigned char byte = 0;
+    int last = 0;
+    while (::read(g_pipe[0], &byte, 1) == 1)
+        last = byte;
+    if (last != 0)
+        emit requested(last);
+}

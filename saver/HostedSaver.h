@@ -1,0 +1,25 @@
+// The saver inside a window that a screen-saver daemon gives it (XScreenSaver, xsecurelock, MATE).
+#pragma once
+
+#include "settings/Settings.h"
+
+#include <QtGlobal>
+
+class DisplayPower;
+
+// The daemon owns the screen, the input and the pointer: the hosted saver grabs nothing, never ends
+// on input and never hides the pointer. It draws into a child window that fills the host and follows
+// its size, only while that child is exposed, and ends with status 0 on SIGTERM, SIGINT or SIGHUP
+// or when the host is destroyed. Its desktop picture is the one the daemon leaves on the host
+// (_SCREENSAVER_SCREENSHOT); without one, the picture file when one is set, else the plain wall. It
+// never captures the screen: the host already covers it.
+class HostedSaver
+{
+public:
+    // Runs inside window `hostWindow`; returns the exit status (1 when the window does not exist or
+    // no OpenGL context can be had). Needs the application object.
+    static int runInWindow(const Settings &settings, quint32 hostWindow, DisplayPower *power);
+    // Without a host window: full-screen windows of its own on every monitor, as the saver draws
+    // them, but without grabs and without ending on input.
+    static int runOnRoot(const Settings &settings, DisplayPower *power);
+};
