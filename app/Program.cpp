@@ -10,6 +10,7 @@
 #include "platform/X11Display.h"
 #include "platform/X11DisplayPower.h"
 #include "preview/PreviewWindow.h"
+#include "saver/AccessibilityBridgeBlocker.h"
 #include "saver/FullScreenSaver.h"
 #include "saver/HostedSaver.h"
 #include "settings/SettingsFile.h"
@@ -25,10 +26,10 @@
 namespace {
 
 // Both captions are always looked up, the saver's first.
-bool otherInstanceOpen()
+bool otherInstanceOpen(const X11Display &x11)
 {
-    const bool saverOpen = CaptionSearch::windowExists(WindowCaptions::Saver);
-    const bool dialogOpen = CaptionSearch::windowExists(WindowCaptions::Dialog);
+    const bool saverOpen = CaptionSearch::windowExists(x11.get(), WindowCaptions::Saver);
+    const bool dialogOpen = CaptionSearch::windowExists(x11.get(), WindowCaptions::Dialog);
     return saverOpen || dialogOpen;
 }
 
@@ -41,9 +42,9 @@ void warnIfShiftJisMissing()
 }
 
 // Qt's X11 platform aborts with a core dump when it finds no X server; say so plainly instead.
-bool displayMissing()
+bool displayMissing(const X11Display &x11)
 {
-    if (!X11Display().valid()) {
+    if (!x11.valid()) {
         std::fputs("helixcavern: cannot connect to the X display (is DISPLAY set?)\n", stderr);
         return true;
     }
@@ -54,13 +55,13 @@ bool displayMissing()
 // no such flag; the saver grabs keyboard and pointer instead, so this step does nothing here.
 void setSystemKeysEnabled(bool) {}
 
-int runPreview(int argc, char **argv, const QString &commandLine)
+int runPreview(int argc, char **argv, const QString &commandLine, const X11Display &x11)
 {
     // A number beyond the 32-bit range names no window that could host the preview.
     const std::optional<qint32> host = HostHandle::fromCommandLine(commandLine);
     if (!host)
         return 0;
-    if (displayMissing())
+    if (displayMissing(x11))
         return 1;
     QApplication app(argc, argv);
     return PreviewWindow::run(*host);
@@ -84,6 +85,8 @@ int runSaver(int argc, char **argv, const Settings &settings, bool hidePointer)
     // The saver draws into plain OpenGL windows and needs no widgets: the lighter application
     // object starts sooner and holds less memory.
     QGuiApplication app(argc, argv);
+    AccessibilityBridgeBlocker noAccessibilityBridge;
+    app.installEventFilter(&noAccessibilityBridge);
     if (hidePointer) {
         QGuiApplication::setOverrideCursor(Qt::BlankCursor);
         setSystemKeysEnabled(false);
@@ -121,7 +124,7 @@ Settings hostedSettings(const HostedOptions &options)
 
 // Hosted mode: the flags of a screen-saver daemon. Bad flags end with status 2 before anything is
 // drawn; the settings file is read but never written; no instance check (one process per monitor).
-int runHosted(int argc, char **argv)
+int runHosted(int argc, char **argv, const X11Display &x11)
 {
     const HostedOptions options = HostedOptions::parse(argumentBytes(argc, argv));
     if (!options.error.isEmpty()) {
@@ -138,9 +141,11 @@ int runHosted(int argc, char **argv)
         return 2;
     }
     const Settings settings = hostedSettings(options);
-    if (displayMissing())
+    if (displayMissing(x11))
         return 1;
     QGuiApplication app(argc, argv);
+    AccessibilityBridgeBlocker noAccessibilityBridge;
+    app.installEventFilter(&noAccessibilityBridge);
     X11DisplayPower power(toolkitDisplay());
     if (target.windowId)
         return HostedSaver::runInWindow(settings, *target.windowId, &power);
@@ -155,26 +160,29 @@ int Program::run(int argc, char **argv)
     SettingsLocation::setProgramPath(argc > 0 && argv[0] ? QByteArray(argv[0]) : QByteArray());
     // Every mode talks to X11 windows by id, whatever session the desktop runs.
     qputenv("QT_QPA_PLATFORM", "xcb");
+    // One X connection for every question asked before the toolkit connects (instance check,
+    // display check), kept open until the process ends: see X11Display.h for why.
+    const X11Display x11;
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     if (HostedOptions::selects(arguments))
-        return runHosted(argc, argv);
+        return runHosted(argc, argv, x11);
 
     const QString commandLine = CommandLine::join(argc, argv);
     warnIfShiftJisMissing();
-    if (otherInstanceOpen())
+    if (otherInstanceOpen(x11))
         return 0;
 
     const QChar letter = CommandLine::modeLetter(commandLine);
     if (letter == CommandLine::PreviewLetter)
-        return runPreview(argc, argv, commandLine);
+        return runPreview(argc, argv, commandLine, x11);
 
     const Settings settings = SettingsFile::load(SettingsLocation::filePath(), SettingsLocation::programFolder());
     // An unknown switch ends here, before the toolkit starts.
     if (letter != CommandLine::DialogLetter && letter != CommandLine::SaverLetter && !commandLine.isEmpty())
         return 0;
-    if (displayMissing())
+    if (displayMissing(x11))
         return 1;
     if (letter == CommandLine::DialogLetter)
         return runDialog(argc, argv, settings);
