@@ -10,6 +10,8 @@
 #include <QPixmap>
 #include <QWindow>
 
+#include <cmath>
+
 namespace {
 
 const QSize DesignFormPixels(168, 128);
@@ -51,9 +53,18 @@ PreviewWindow::PreviewWindow(QWidget *parent)
 
 void PreviewWindow::placeOver(const PreviewGeometry &geometry)
 {
-    // The window's twips convert back to the same pixels as the picture's.
-    setGeometry(QRect(QPoint(0, 0), geometry.imagePixels()));
-    picture_->setGeometry(QRect(QPoint(0, 0), geometry.imagePixels()));
+    // The window's twips convert back to the same pixels as the picture's. They are the host's
+    // device pixels; Qt places widgets in device-independent ones, so on a scaled screen the size
+    // is divided (rounded up: the host stays covered) and the picture keeps one device pixel per
+    // pixel.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = geometry.imagePixels();
+    const QRect area(0, 0, int(std::ceil(pixels.width() / ratio)), int(std::ceil(pixels.height() / ratio)));
+    QPixmap picture = picture_->pixmap();
+    picture.setDevicePixelRatio(ratio);
+    picture_->setPixmap(picture);
+    setGeometry(area);
+    picture_->setGeometry(area);
 }
 
 int PreviewWindow::run(qint32 hostHandle)

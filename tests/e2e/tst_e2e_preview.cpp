@@ -137,19 +137,24 @@ void tst_e2e_preview::picturePlacedInHost_data()
 {
     QTest::addColumn<QSize>("hostSize");
     QTest::addColumn<QString>("switchText");
-    QTest::newRow("exactly the picture") << QSize(152, 112) << QStringLiteral("/p");
-    QTest::newRow("larger: black right and below") << QSize(300, 200) << QStringLiteral("/p");
-    QTest::newRow("smaller: top-left part") << QSize(100, 50) << QStringLiteral("/p");
-    QTest::newRow("wider but shorter") << QSize(260, 60) << QStringLiteral("/P");
-    QTest::newRow("narrower but taller") << QSize(90, 170) << QStringLiteral("-p");
-    QTest::newRow("one pixel") << QSize(1, 1) << QStringLiteral("/p");
-    QTest::newRow("past 16-bit twips") << QSize(2200, 120) << QStringLiteral("/p");
+    QTest::addColumn<QString>("scaleFactor"); // QT_SCALE_FACTOR, none when empty
+    QTest::newRow("exactly the picture") << QSize(152, 112) << QStringLiteral("/p") << QString();
+    QTest::newRow("larger: black right and below") << QSize(300, 200) << QStringLiteral("/p") << QString();
+    QTest::newRow("smaller: top-left part") << QSize(100, 50) << QStringLiteral("/p") << QString();
+    QTest::newRow("wider but shorter") << QSize(260, 60) << QStringLiteral("/P") << QString();
+    QTest::newRow("narrower but taller") << QSize(90, 170) << QStringLiteral("-p") << QString();
+    QTest::newRow("one pixel") << QSize(1, 1) << QStringLiteral("/p") << QString();
+    QTest::newRow("past 16-bit twips") << QSize(2200, 120) << QStringLiteral("/p") << QString();
+    // A scaled screen: still the host's size exactly, the picture one device pixel per pixel.
+    QTest::newRow("scaled twice") << QSize(300, 200) << QStringLiteral("/p") << QStringLiteral("2");
+    QTest::newRow("scaled twice, past 16-bit twips") << QSize(2200, 120) << QStringLiteral("/p") << QStringLiteral("2");
 }
 
 void tst_e2e_preview::picturePlacedInHost()
 {
     QFETCH(QSize, hostSize);
     QFETCH(QString, switchText);
+    QFETCH(QString, scaleFactor);
     XServer x(QSize(2400, 400));
     QVERIFY(x.isRunning());
     ProgramCopy program;
@@ -157,7 +162,10 @@ void tst_e2e_preview::picturePlacedInHost()
     const QRect hostRect(QPoint(37, 23), hostSize);
     const WindowId host = x.createWindow(hostRect, {}, HostColour);
 
-    Run run(program, x, {switchText, idText(host)});
+    QProcessEnvironment environment;
+    if (!scaleFactor.isEmpty())
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scaleFactor);
+    Run run(program, x, {switchText, idText(host)}, environment);
     QVERIFY(run.started());
     std::optional<WindowId> preview;
     QVERIFY2(waitUntil([&] { return (preview = embeddedPreview(x, host)).has_value() || !run.isRunning(); }, ShowTimeoutMs)

@@ -334,6 +334,46 @@ bool XServer::keyboardGrabbable() const
     return result == GrabSuccess;
 }
 
+namespace {
+int runOn(const XServer &server, const QString &program, const QStringList &arguments, QByteArray *output = nullptr)
+{
+    QProcess process;
+    process.setProcessEnvironment(server.environment());
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    if (output)
+        *output = process.readAllStandardOutput();
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+QString monitorName(int index) { return QStringLiteral("M%1").arg(index); }
+} // namespace
+
+bool XServer::setMonitors(const QList<QRect> &monitors)
+{
+    for (int i = 0; i < monitors.size(); ++i) {
+        const QRect &m = monitors[i];
+        // Width/millimetres x height/millimetres + x + y, at about 96 dots per inch.
+        const QString geometry = QStringLiteral("%1/%2x%3/%4+%5+%6")
+                                     .arg(m.width()).arg(m.width() * 254 / 960).arg(m.height())
+                                     .arg(m.height() * 254 / 960).arg(m.x()).arg(m.y());
+        if (runOn(*this, QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), monitorName(i), geometry,
+                                                    i == 0 ? QStringLiteral("screen") : QStringLiteral("none")}) != 0)
+            return false;
+    }
+    QByteArray listing;
+    return runOn(*this, QStringLiteral("xrandr"), {QStringLiteral("--listmonitors")}, &listing) == 0
+           && listing.startsWith("Monitors: " + QByteArray::number(monitors.size()));
+}
+
+bool XServer::removeMonitor(int index)
+{
+    return runOn(*this, QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), monitorName(index)}) == 0;
+}
+
 void XServer::fillRoot(QRgb colour)
 {
     if (!display_)
@@ -344,18 +384,7 @@ void XServer::fillRoot(QRgb colour)
     XSync(display_, False);
 }
 
-int XServer::xdotool(const QStringList &arguments) const
-{
-    QProcess tool;
-    tool.setProcessEnvironment(environment());
-    tool.start(QStringLiteral("xdotool"), arguments);
-    if (!tool.waitForFinished(10000)) {
-        tool.kill();
-        tool.waitForFinished();
-        return -1;
-    }
-    return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
-}
+int XServer::xdotool(const QStringList &arguments) const { return runOn(*this, QStringLiteral("xdotool"), arguments); }
 
 void XServer::sync() const
 {

@@ -68,6 +68,11 @@ public:
     bool keyboardGrabbable() const;
     // Paints the root window (the desktop) with one colour.
     void fillRoot(QRgb colour);
+    // Splits the screen into monitors (RandR 1.5), as a desk of several monitors shows to programs;
+    // the first takes over the server's own output. True when xrandr lists exactly these.
+    bool setMonitors(const QList<QRect> &monitors);
+    // Takes monitor `index` of setMonitors() away; true when xrandr accepted it.
+    bool removeMonitor(int index);
     // Runs xdotool against this server; returns its exit status.
     int xdotool(const QStringList &arguments) const;
     void sync() const;
