@@ -46,6 +46,12 @@ private:
 // to check this. The depth buffer is still requested, as the saver always has.
 void TunnelRenderer::prepare(const QImage &master)
 {
+#ifdef HELIXCAVERN_BENCH_REPORT
+    // Benchmark builds only: bench/bench.py brings back steps of the first drawing to weigh them.
+    const QByteArray firstDrawing = qgetenv("HELIXCAVERN_BENCH_FIRST_DRAWING");
+    options_.depthTest = options_.depthTest || firstDrawing.contains("depth");
+    options_.immediateMode = options_.immediateMode || firstDrawing.contains("immediate");
+#endif
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glShadeModel(GL_SMOOTH);
     glClearDepth(1.0);
