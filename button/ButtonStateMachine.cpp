@@ -1,10 +1,10 @@
 // The push button's states and its reactions to mouse, focus and hover-end input, without any widget.
-#include "ButtonStateMachine.h"
+#include "button/ButtonStateMachine.h"
 
 namespace ButtonLogic {
 
 // A left press shows the pressed look; the state waits for the focus that the press brings.
-Reaction ButtonStateMachine::MouseDown(int button)
+Reaction ButtonStateMachine::pressMouse(int button)
 {
     if (button != LeftButton)
         return {};
@@ -14,7 +14,7 @@ Reaction ButtonStateMachine::MouseDown(int button)
 
 // The pointer's arrival. A focused button does not show the hover look while its press is held, so a
 // press dragged off and back stays cancelled.
-Reaction ButtonStateMachine::MouseMove()
+Reaction ButtonStateMachine::moveMouse()
 {
     Reaction reaction;
     if (state_ == StateNormal) {
@@ -28,8 +28,8 @@ Reaction ButtonStateMachine::MouseMove()
     return reaction;
 }
 
-// Any button's release raises Click unless the press was cancelled by leaving a focused button.
-Reaction ButtonStateMachine::MouseUp(int button)
+// Any button's release raises the click unless the press was cancelled by leaving a focused button.
+Reaction ButtonStateMachine::releaseMouse(int button)
 {
     Reaction reaction;
     if (button == LeftButton) {
@@ -44,7 +44,7 @@ Reaction ButtonStateMachine::MouseUp(int button)
 }
 
 // Focus arriving under the pointer (usually by the press itself) keeps the pressed look.
-Reaction ButtonStateMachine::FocusGained()
+Reaction ButtonStateMachine::gainFocus()
 {
     if (state_ != StateHighLight) {
         state_ = StateSelected;
@@ -54,7 +54,7 @@ Reaction ButtonStateMachine::FocusGained()
     return {Skin::Pressed};
 }
 
-Reaction ButtonStateMachine::FocusLost()
+Reaction ButtonStateMachine::loseFocus()
 {
     if (state_ == StateNormal)
         return {};
@@ -62,7 +62,7 @@ Reaction ButtonStateMachine::FocusLost()
     return {Skin::Normal};
 }
 
-Reaction ButtonStateMachine::EndHover()
+Reaction ButtonStateMachine::endHover()
 {
     if (state_ == StateHighLight) {
         state_ = StateNormal;

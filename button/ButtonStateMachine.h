@@ -7,7 +7,7 @@
 namespace ButtonLogic {
 
 enum ButtonState : quint8 {
-    StateNone = 0,            // created, Initialize not yet called
+    StateNone = 0,            // created, start() not yet called
     StateNormal = 1,          // idle
     StateHighLight = 2,       // pointer over the button, no focus
     StateSelected = 3,        // focus, pointer elsewhere
@@ -21,29 +21,31 @@ inline constexpr int SkinCount = 6;
 // Mouse buttons as the handlers see them (the same bits Qt uses).
 enum MouseButton : int { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
 
-// What one input asks of the widget: the skin to paint, if any, and whether Click is raised.
+// What one input asks of the widget: the skin to paint, if any, and whether the click is raised.
 struct Reaction {
     std::optional<Skin> paint;
     bool click = false;
     bool operator==(const Reaction &) const = default;
 };
 
-// Holds State and MouseIsDown and moves them for each input of an enabled button. The widget calls
-// these only while its Enabled value is True, except EndHover, which hover polling always calls.
+// Holds the state and whether the left button is held, and moves them for each input of an enabled
+// button. The widget calls these only while the button is enabled, except endHover, which hover
+// polling always calls.
 class ButtonStateMachine
 {
 public:
-    ButtonState State() const { return state_; }
-    bool MouseIsDown() const { return mouseIsDown_; }
+    ButtonState state() const { return state_; }
+    bool isMouseDown() const { return mouseIsDown_; }
 
-    void Initialize() { state_ = StateNormal; }
+    // Leaves StateNone: the button is idle and follows the pointer from now on.
+    void start() { state_ = StateNormal; }
 
-    Reaction MouseDown(int button);
-    Reaction MouseMove();
-    Reaction MouseUp(int button);
-    Reaction FocusGained();
-    Reaction FocusLost();
-    Reaction EndHover();
+    Reaction pressMouse(int button);
+    Reaction moveMouse();
+    Reaction releaseMouse(int button);
+    Reaction gainFocus();
+    Reaction loseFocus();
+    Reaction endHover();
 
 private:
     ButtonState state_ = StateNone;

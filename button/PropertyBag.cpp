@@ -1,18 +1,18 @@
 // A saved design's property store: named values, keys matched without regard to case.
-#include "PropertyBag.h"
+#include "button/PropertyBag.h"
 
 #include <QStringList>
 
 namespace {
 
-QString Folded(const QString &key)
+QString folded(const QString &key)
 {
     return key.toCaseFolded();
 }
 
 // Whether `value` equals `defaultValue` once the default has been converted to the value's type;
 // a default that does not convert never equals.
-bool EqualsDefault(const QVariant &value, QVariant defaultValue)
+bool equalsDefault(const QVariant &value, QVariant defaultValue)
 {
     if (!defaultValue.isValid())
         return !value.isValid();
@@ -23,23 +23,23 @@ bool EqualsDefault(const QVariant &value, QVariant defaultValue)
 
 } // namespace
 
-QVariant PropertyBag::ReadProperty(const QString &key, const QVariant &defaultValue) const
+QVariant PropertyBag::readProperty(const QString &key, const QVariant &defaultValue) const
 {
-    const auto found = entries_.find(Folded(key));
+    const auto found = entries_.find(folded(key));
     return found == entries_.end() ? defaultValue : found->second.second;
 }
 
-void PropertyBag::WriteProperty(const QString &key, const QVariant &value, const QVariant &defaultValue)
+void PropertyBag::writeProperty(const QString &key, const QVariant &value, const QVariant &defaultValue)
 {
-    if (EqualsDefault(value, defaultValue))
-        entries_.erase(Folded(key));
+    if (equalsDefault(value, defaultValue))
+        entries_.erase(folded(key));
     else
-        entries_[Folded(key)] = {key, value};
+        entries_[folded(key)] = {key, value};
 }
 
 bool PropertyBag::contains(const QString &key) const
 {
-    return entries_.count(Folded(key)) != 0;
+    return entries_.count(folded(key)) != 0;
 }
 
 QStringList PropertyBag::keys() const

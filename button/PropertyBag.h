@@ -9,9 +9,9 @@ class PropertyBag
 {
 public:
     // The stored value of `key`, or `defaultValue` when the key is absent.
-    QVariant ReadProperty(const QString &key, const QVariant &defaultValue = {}) const;
+    QVariant readProperty(const QString &key, const QVariant &defaultValue = {}) const;
     // Stores `value` under `key`, or removes the key when `value` equals `defaultValue`.
-    void WriteProperty(const QString &key, const QVariant &value, const QVariant &defaultValue = {});
+    void writeProperty(const QString &key, const QVariant &value, const QVariant &defaultValue = {});
 
     bool contains(const QString &key) const;
     QStringList keys() const;

@@ -1,6 +1,7 @@
-// The arithmetic of the button's look: where the skin's frame pieces go, the caption's height and the
-// colour of each gradient row. Sizes come in twips and go out in pixels (15 twips per pixel).
-#include "SkinLayout.h"
+// The arithmetic of the button's look; see SkinLayout.h.
+#include "button/SkinLayout.h"
+
+#include "platform/Twips.h"
 
 #include <cmath>
 #include <limits>
@@ -11,7 +12,7 @@ namespace ButtonLogic {
 namespace {
 
 // Round to nearest, ties to even, into 16 bits; nothing when the value does not fit.
-std::optional<qint16> ToInt16(double value)
+std::optional<qint16> toInt16(double value)
 {
     const double rounded = std::nearbyint(value);
     if (!(rounded >= std::numeric_limits<qint16>::min() && rounded <= std::numeric_limits<qint16>::max()))
@@ -21,7 +22,7 @@ std::optional<qint16> ToInt16(double value)
 
 } // namespace
 
-bool SkinLayout::Update(double widthTwips, double heightTwips)
+bool SkinLayout::update(double widthTwips, double heightTwips)
 {
     bool stored = true;
     auto store = [&stored](qint16 &target, std::optional<qint16> value) {
@@ -30,18 +31,18 @@ bool SkinLayout::Update(double widthTwips, double heightTwips)
         else
             stored = false;
     };
-    store(mw_, ToInt16(widthTwips - 2 * EdgeSize));
-    store(mh_, ToInt16(heightTwips - 2 * EdgeSize));
-    store(rx_, ToInt16(EdgeSize + mw_));
-    store(by_, ToInt16(EdgeSize + mh_));
+    store(middleWidth_, toInt16(widthTwips - 2 * EdgeSize));
+    store(middleHeight_, toInt16(heightTwips - 2 * EdgeSize));
+    store(rightEdgeX_, toInt16(EdgeSize + middleWidth_));
+    store(bottomEdgeY_, toInt16(EdgeSize + middleHeight_));
     return stored;
 }
 
-std::array<FramePiece, 8> SkinLayout::Pieces() const
+std::array<FramePiece, 8> SkinLayout::pieces() const
 {
     // Destination x, y, width, height and source x, y, width, height, all in twips. The offsets of one
     // twip fall inside the first pixel.
-    const double e = EdgeSize, mw = mw_, mh = mh_, rx = rx_, by = by_;
+    const double e = EdgeSize, mw = middleWidth_, mh = middleHeight_, rx = rightEdgeX_, by = bottomEdgeY_;
     const double sw = SkinMiddleWidth, sh = SkinMiddleHeight;
     const double right = e + sw, bottom = e + sh; // 900 and 315
     const std::array<std::array<QRectF, 2>, 8> twips{{
@@ -56,32 +57,27 @@ std::array<FramePiece, 8> SkinLayout::Pieces() const
     }};
     std::array<FramePiece, 8> pieces;
     for (size_t i = 0; i < pieces.size(); ++i)
-        pieces[i] = {ToPixels(twips[i][0]), ToPixels(twips[i][1])};
+        pieces[i] = {pixelRect(twips[i][0]), pixelRect(twips[i][1])};
     return pieces;
 }
 
-double SkinLayout::CaptionTop(double heightTwips, double captionHeightTwips)
+double SkinLayout::captionTop(double heightTwips, double captionHeightTwips)
 {
     return (heightTwips - captionHeightTwips - CaptionRaise) / 2;
 }
 
-int SkinLayout::ToPixels(double twips)
-{
-    return int(std::floor(twips / TwipsPerPixel));
-}
-
-QRect SkinLayout::ToPixels(const QRectF &twips)
+QRect SkinLayout::pixelRect(const QRectF &twips)
 {
     // Left and top from the pixel holding the edge; the size from the far edge, so that a piece
     // starting at 1 twip and 60 twips wide covers pixels 0 to 3, and neighbouring pieces meet exactly.
-    const int left = ToPixels(twips.left());
-    const int top = ToPixels(twips.top());
-    const int right = ToPixels(twips.left() + twips.width());
-    const int bottom = ToPixels(twips.top() + twips.height());
+    const int left = Twips::toContainingPixel(twips.left());
+    const int top = Twips::toContainingPixel(twips.top());
+    const int right = Twips::toContainingPixel(twips.left() + twips.width());
+    const int bottom = Twips::toContainingPixel(twips.top() + twips.height());
     return QRect(left, top, right - left, bottom - top);
 }
 
-quint32 SkinLayout::GradientRowColour(quint32 top, quint32 bottom, int row, int lastRow)
+quint32 SkinLayout::gradientRowColour(quint32 top, quint32 bottom, int row, int lastRow)
 {
     if (lastRow <= 0)
         return top;

@@ -1,7 +1,9 @@
-// The skinned push button: a gradient framed by one of six skin pictures, with hover, focus and Click.
-#include "Command.h"
+// The skinned push button; see SkinnedButton.h.
+#include "button/SkinnedButton.h"
 
-#include "PropertyBag.h"
+#include "button/DialogFont.h"
+#include "button/PropertyBag.h"
+#include "platform/Twips.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -36,18 +38,18 @@ constexpr const char *SkinPaths[ButtonLogic::SkinCount] = {
     ":/button/Disable.bmp", ":/button/Selected.bmp", ":/button/HighLightSelect.bmp",
 };
 
-QColor FromBgr(quint32 colour)
+QColor colourFromBgr(quint32 colour)
 {
     return QColor(colour & 0xff, (colour >> 8) & 0xff, (colour >> 16) & 0xff);
 }
 
-QColor FromRgb(quint32 colour)
+QColor colourFromRgb(quint32 colour)
 {
     return QColor((colour >> 16) & 0xff, (colour >> 8) & 0xff, colour & 0xff);
 }
 
 // Conversions of stored values; nothing when the value does not convert.
-std::optional<qint64> ToInteger(const QVariant &value, qint64 low, qint64 high)
+std::optional<qint64> toInteger(const QVariant &value, qint64 low, qint64 high)
 {
     if (value.typeId() == QMetaType::Bool)
         return std::nullopt;
@@ -58,7 +60,7 @@ std::optional<qint64> ToInteger(const QVariant &value, qint64 low, qint64 high)
     return number;
 }
 
-std::optional<bool> ToBoolean(const QVariant &value)
+std::optional<bool> toBoolean(const QVariant &value)
 {
     if (value.typeId() == QMetaType::Bool)
         return value.toBool();
@@ -67,12 +69,12 @@ std::optional<bool> ToBoolean(const QVariant &value)
         return true;
     if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
         return false;
-    if (const auto number = ToInteger(value, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max()))
+    if (const auto number = toInteger(value, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max()))
         return *number != 0;
     return std::nullopt;
 }
 
-std::optional<QFont> ToFont(const QVariant &value)
+std::optional<QFont> toFont(const QVariant &value)
 {
     if (value.typeId() == QMetaType::QFont)
         return value.value<QFont>();
@@ -84,208 +86,202 @@ std::optional<QFont> ToFont(const QVariant &value)
 
 } // namespace
 
-Command::Command(QWidget *parent)
-    : QWidget(parent), tmrMouse_(new QTimer(this)), lblMsg_(new QLabel(this))
+SkinnedButton::SkinnedButton(QWidget *parent)
+    : QWidget(parent), hoverTimer_(new QTimer(this)), captionLabel_(new QLabel(this))
 {
     for (int i = 0; i < ButtonLogic::SkinCount; ++i)
         skins_[i] = QPixmap(QString::fromLatin1(SkinPaths[i]));
 
-    // The Tab key gives the focus; a left press takes it in MouseDown, after showing the pressed look,
-    // so that right and middle presses leave the focus (and the look) alone.
+    // The Tab key gives the focus; a left press takes it in handlePress, after showing the pressed
+    // look, so that right and middle presses leave the focus (and the look) alone.
     setFocusPolicy(Qt::TabFocus);
     setMouseTracking(true); // the pointer's arrival is seen through moves without a button
-    setFont(DesignFont());
-    resize(SkinLayout::ToPixels(DesignSizeTwips.width()), SkinLayout::ToPixels(DesignSizeTwips.height()));
+    setFont(DialogFont::font());
+    resize(Twips::toContainingPixel(DesignSizeTwips.width()), Twips::toContainingPixel(DesignSizeTwips.height()));
 
-    tmrMouse_->setObjectName(QStringLiteral("TmrMouse"));
-    tmrMouse_->setInterval(HoverInterval);
-    connect(tmrMouse_, &QTimer::timeout, this, &Command::TmrMouse_Timer);
+    hoverTimer_->setObjectName(QStringLiteral("hoverTimer"));
+    hoverTimer_->setInterval(HoverInterval);
+    connect(hoverTimer_, &QTimer::timeout, this, &SkinnedButton::checkPointer);
 
-    lblMsg_->setObjectName(QStringLiteral("LblMsg"));
-    lblMsg_->setTextFormat(Qt::PlainText);
-    lblMsg_->setText(DefaultCaption());
-    lblMsg_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblMsg_->setGeometry(SkinLayout::ToPixels(CaptionDesignTwips));
-    lblMsg_->setMouseTracking(true);
-    lblMsg_->installEventFilter(this);
-    SetCaptionColour(0);
+    captionLabel_->setObjectName(QStringLiteral("caption"));
+    captionLabel_->setTextFormat(Qt::PlainText);
+    captionLabel_->setText(defaultCaption());
+    captionLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    captionLabel_->setGeometry(SkinLayout::pixelRect(CaptionDesignTwips));
+    captionLabel_->setMouseTracking(true);
+    captionLabel_->installEventFilter(this);
+    applyCaptionColour(0);
 }
 
-Command::~Command() = default;
+SkinnedButton::~SkinnedButton() = default;
 
-QString Command::DefaultCaption()
+QString SkinnedButton::defaultCaption()
 {
     return QStringLiteral("Command");
 }
 
-QFont Command::DesignFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
-    font.setPointSizeF(9.75);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
-QFont Command::AmbientFont() const
+QFont SkinnedButton::ambientFont() const
 {
     return parentWidget() ? parentWidget()->font() : QApplication::font();
 }
 
-void Command::Initialize()
+void SkinnedButton::startHoverTracking()
 {
-    machine_.Initialize();
-    tmrMouse_->start();
+    machine_.start();
+    hoverTimer_->start();
 }
 
-Command::ButtonState Command::State() const
+SkinnedButton::ButtonState SkinnedButton::state() const
 {
-    return machine_.State();
+    return machine_.state();
 }
 
 // ---- properties ----
 
-quint8 Command::Visible()
+quint8 SkinnedButton::opacity()
 {
     if (!opaque_)
         return 0;
-    ApplyCaptionState();
+    restoreIdleLook();
     return 255;
 }
 
-void Command::SetVisible(quint8 value)
+void SkinnedButton::setOpacity(quint8 value)
 {
     opaque_ = value != 0;
     if (opaque_)
-        ApplyCaptionState();
+        restoreIdleLook();
     update();
-    emit PropertyChanged(QStringLiteral("Visible"));
+    emit propertyChanged(QStringLiteral("Visible"));
 }
 
-quint32 Command::FontColour()
+quint32 SkinnedButton::captionColour()
 {
-    const quint32 colour = fontColour_;
-    ApplyCaptionState();
+    const quint32 colour = captionColour_;
+    restoreIdleLook();
     return colour;
 }
 
-void Command::SetFontColour(quint32 colour)
+void SkinnedButton::setCaptionColour(quint32 colour)
 {
-    SetCaptionColour(colour);
-    ApplyCaptionState();
-    emit PropertyChanged(QStringLiteral("FontColour"));
+    applyCaptionColour(colour);
+    restoreIdleLook();
+    emit propertyChanged(QStringLiteral("FontColour"));
 }
 
-bool Command::Enabled()
+bool SkinnedButton::isButtonEnabled()
 {
     if (firstRun_ == 0) {
-        ApplyCaptionState();
+        restoreIdleLook();
         firstRun_ = 1;
         enabledValue_ = true;
     }
     const bool enabled = enabledValue_;
-    ApplyEnabledLook();
+    paintEnabledLook();
     return enabled;
 }
 
-void Command::SetEnabled(bool value)
+void SkinnedButton::setButtonEnabled(bool value)
 {
     enabledValue_ = value;
-    emit PropertyChanged(QStringLiteral("Enabled"));
-    ApplyEnabledLook();
+    emit propertyChanged(QStringLiteral("Enabled"));
+    paintEnabledLook();
 }
 
-QString Command::Caption() const
+QString SkinnedButton::caption() const
 {
-    return lblMsg_->text();
+    return captionLabel_->text();
 }
 
-void Command::SetCaption(const QString &caption)
+void SkinnedButton::setCaption(const QString &caption)
 {
-    lblMsg_->setText(caption);
-    emit PropertyChanged(QStringLiteral("Caption"));
+    captionLabel_->setText(caption);
+    emit propertyChanged(QStringLiteral("Caption"));
 }
 
-QFont Command::Font() const
+QFont SkinnedButton::captionFont() const
 {
-    return lblMsg_->font();
+    return captionLabel_->font();
 }
 
-void Command::SetFont(const QFont &font)
+void SkinnedButton::setCaptionFont(const QFont &font)
 {
-    SetCaptionFont(font);
-    emit PropertyChanged(QStringLiteral("Font"));
+    applyCaptionFont(font);
+    emit propertyChanged(QStringLiteral("Font"));
 }
 
 // The whole font, every attribute as given: nothing is filled in from the button's own font.
-void Command::SetCaptionFont(QFont font)
+void SkinnedButton::applyCaptionFont(QFont font)
 {
     font.setResolveMask(QFont::AllPropertiesResolved);
-    lblMsg_->setFont(font);
+    captionLabel_->setFont(font);
 }
 
-void Command::SetCaptionColour(quint32 colour)
+void SkinnedButton::applyCaptionColour(quint32 colour)
 {
-    fontColour_ = colour;
+    captionColour_ = colour;
     // Only the active and inactive text colours: a disabled caption keeps the platform's grey.
-    QPalette palette = lblMsg_->palette();
-    palette.setColor(QPalette::Active, QPalette::WindowText, FromBgr(colour));
-    palette.setColor(QPalette::Inactive, QPalette::WindowText, FromBgr(colour));
-    lblMsg_->setPalette(palette);
+    QPalette palette = captionLabel_->palette();
+    palette.setColor(QPalette::Active, QPalette::WindowText, colourFromBgr(colour));
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, colourFromBgr(colour));
+    captionLabel_->setPalette(palette);
 }
 
-void Command::ReadProperties(const PropertyBag &bag)
+// The saved design's entry names ("Enabled", "Caption", "FirstRun", "Font", "FontColour",
+// "Visible") are stored data and stay as they are.
+void SkinnedButton::readProperties(const PropertyBag &bag)
 {
-    if (const auto enabled = ToBoolean(bag.ReadProperty(QStringLiteral("Enabled"), true)))
+    if (const auto enabled = toBoolean(bag.readProperty(QStringLiteral("Enabled"), true)))
         enabledValue_ = *enabled;
-    if (const QVariant caption = bag.ReadProperty(QStringLiteral("Caption"), DefaultCaption()); caption.canConvert<QString>())
-        lblMsg_->setText(caption.toString());
-    if (const auto font = ToFont(bag.ReadProperty(QStringLiteral("Font"), AmbientFont())))
-        SetCaptionFont(*font);
-    if (const auto firstRun = ToInteger(bag.ReadProperty(QStringLiteral("FirstRun"), QStringLiteral("1")), 0, 255))
+    if (const QVariant caption = bag.readProperty(QStringLiteral("Caption"), defaultCaption()); caption.canConvert<QString>())
+        captionLabel_->setText(caption.toString());
+    if (const auto font = toFont(bag.readProperty(QStringLiteral("Font"), ambientFont())))
+        applyCaptionFont(*font);
+    if (const auto firstRun = toInteger(bag.readProperty(QStringLiteral("FirstRun"), QStringLiteral("1")), 0, 255))
         firstRun_ = quint8(*firstRun);
-    if (const auto colour = ToInteger(bag.ReadProperty(QStringLiteral("FontColour"), QStringLiteral("0")),
+    if (const auto colour = toInteger(bag.readProperty(QStringLiteral("FontColour"), QStringLiteral("0")),
                                       std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()))
-        SetCaptionColour(quint32(qint32(*colour)));
-    if (const auto style = ToInteger(bag.ReadProperty(QStringLiteral("Visible"), QStringLiteral("1")),
+        applyCaptionColour(quint32(qint32(*colour)));
+    if (const auto style = toInteger(bag.readProperty(QStringLiteral("Visible"), QStringLiteral("1")),
                                      std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()))
         opaque_ = *style != 0;
-    ApplyCaptionState();
+    restoreIdleLook();
     update();
 }
 
-void Command::WriteProperties(PropertyBag &bag)
+void SkinnedButton::writeProperties(PropertyBag &bag)
 {
-    bag.WriteProperty(QStringLiteral("Enabled"), enabledValue_, true);
-    bag.WriteProperty(QStringLiteral("Caption"), lblMsg_->text(), DefaultCaption());
-    bag.WriteProperty(QStringLiteral("FirstRun"), int(firstRun_), 1);
-    bag.WriteProperty(QStringLiteral("Font"), lblMsg_->font(), AmbientFont());
-    bag.WriteProperty(QStringLiteral("FontColour"), qint32(fontColour_), 0);
-    bag.WriteProperty(QStringLiteral("Visible"), opaque_ ? 1 : 0, 1);
-    ApplyCaptionState();
+    bag.writeProperty(QStringLiteral("Enabled"), enabledValue_, true);
+    bag.writeProperty(QStringLiteral("Caption"), captionLabel_->text(), defaultCaption());
+    bag.writeProperty(QStringLiteral("FirstRun"), int(firstRun_), 1);
+    bag.writeProperty(QStringLiteral("Font"), captionLabel_->font(), ambientFont());
+    bag.writeProperty(QStringLiteral("FontColour"), qint32(captionColour_), 0);
+    bag.writeProperty(QStringLiteral("Visible"), opaque_ ? 1 : 0, 1);
+    restoreIdleLook();
 }
 
 // ---- looks ----
 
-void Command::ApplyEnabledLook()
+void SkinnedButton::paintEnabledLook()
 {
-    PaintSkin(enabledValue_ ? Skin::Normal : Skin::Disable);
-    lblMsg_->setEnabled(enabledValue_);
+    paintSkin(enabledValue_ ? Skin::Normal : Skin::Disable);
+    captionLabel_->setEnabled(enabledValue_);
 }
 
-void Command::ApplyCaptionState()
+// An enabled button shows its idle look again: caption enabled (black on the first run), Normal skin.
+void SkinnedButton::restoreIdleLook()
 {
     if (!enabledValue_)
         return;
-    lblMsg_->setEnabled(true);
+    captionLabel_->setEnabled(true);
     if (firstRun_ == 0)
-        SetCaptionColour(0);
-    PaintSkin(Skin::Normal);
+        applyCaptionColour(0);
+    paintSkin(Skin::Normal);
 }
 
-void Command::PaintSkin(Skin skin)
+void SkinnedButton::paintSkin(Skin skin)
 {
-    switch (machine_.State()) {
+    switch (machine_.state()) {
     case StateNormal:
     case StateSelected:
         hoverGradient_ = false;
@@ -297,27 +293,24 @@ void Command::PaintSkin(Skin skin)
     case StateHighLightSelect:
         break; // keeps the gradient of the look it was entered from
     }
-    layout_.Update(width() * SkinLayout::TwipsPerPixel, height() * SkinLayout::TwipsPerPixel);
+    layout_.update(width() * double(Twips::PerPixel), height() * double(Twips::PerPixel));
 
     if (surface_.size() != size())
         surface_ = QPixmap(size());
     surface_.fill(QColor::fromRgb(FaceColour));
     if (!surface_.isNull()) {
         QPainter painter(&surface_);
-        FillGradient(painter);
-        DrawFrame(painter, skins_[size_t(skin)]);
+        fillGradient(painter);
+        drawFrame(painter, skins_[size_t(skin)]);
     }
     update();
-    PlaceCaption();
-    lastSkin_ = skin;
-    ++paintCount_;
-    emit SkinPainted(skin);
+    placeCaption();
 }
 
 // A vertical gradient over rows 0 .. height - 2 and columns 0 .. width - 2, as the system's rectangle
 // gradient fills them: row 0 has the top colour, the last filled row approaches the bottom colour.
 // Every row gets one exact colour: the gradient's stops hold each row's colour over the whole row.
-void Command::FillGradient(QPainter &painter)
+void SkinnedButton::fillGradient(QPainter &painter)
 {
     const quint32 top = hoverGradient_ ? GradientShade : GradientWhite;
     const quint32 bottom = hoverGradient_ ? GradientWhite : GradientShade;
@@ -329,7 +322,7 @@ void Command::FillGradient(QPainter &painter)
     QLinearGradient gradient(0, 0, 0, lastRow);
     constexpr double rowEnd = 1e-6; // a row's colour holds up to just before the next row starts
     for (int row = 0; row < lastRow; ++row) {
-        const QColor colour = FromRgb(SkinLayout::GradientRowColour(top, bottom, row, lastRow));
+        const QColor colour = colourFromRgb(SkinLayout::gradientRowColour(top, bottom, row, lastRow));
         gradient.setColorAt(double(row) / lastRow, colour);
         gradient.setColorAt(double(row + 1) / lastRow - rowEnd, colour);
     }
@@ -337,24 +330,25 @@ void Command::FillGradient(QPainter &painter)
 }
 
 // The skin's 4-pixel frame: corners copied as they are, edges stretched to the button's size.
-void Command::DrawFrame(QPainter &painter, const QPixmap &skin)
+void SkinnedButton::drawFrame(QPainter &painter, const QPixmap &skin)
 {
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    for (const ButtonLogic::FramePiece &piece : layout_.Pieces())
+    for (const ButtonLogic::FramePiece &piece : layout_.pieces())
         painter.drawPixmap(piece.target, skin, piece.source);
 }
 
-// The caption spans the button's width and sits 10 twips above the vertical middle.
-void Command::PlaceCaption()
+// The caption spans the button's width and sits 10 twips above the vertical middle; its top in
+// pixels is rounded half away from zero.
+void SkinnedButton::placeCaption()
 {
-    const double heightTwips = height() * SkinLayout::TwipsPerPixel;
-    const double top = SkinLayout::CaptionTop(heightTwips, CaptionDesignTwips.height());
-    lblMsg_->setGeometry(0, qRound(top / SkinLayout::TwipsPerPixel), width(),
-                         SkinLayout::ToPixels(CaptionDesignTwips.height()));
+    const double heightTwips = height() * double(Twips::PerPixel);
+    const double top = SkinLayout::captionTop(heightTwips, CaptionDesignTwips.height());
+    captionLabel_->setGeometry(0, qRound(top / Twips::PerPixel), width(),
+                               Twips::toContainingPixel(CaptionDesignTwips.height()));
 }
 
-void Command::paintEvent(QPaintEvent *)
+void SkinnedButton::paintEvent(QPaintEvent *)
 {
     if (!opaque_)
         return; // transparent: what lies behind shows, the caption label still draws itself
@@ -362,92 +356,92 @@ void Command::paintEvent(QPaintEvent *)
     painter.drawPixmap(0, 0, surface_);
 }
 
-void Command::resizeEvent(QResizeEvent *)
+void SkinnedButton::resizeEvent(QResizeEvent *)
 {
-    ApplyEnabledLook();
+    paintEnabledLook();
 }
 
 // ---- input ----
 
-void Command::Apply(const ButtonLogic::Reaction &reaction)
+void SkinnedButton::applyReaction(const ButtonLogic::Reaction &reaction)
 {
     if (reaction.paint)
-        PaintSkin(*reaction.paint);
+        paintSkin(*reaction.paint);
     if (reaction.click)
-        emit Click(); // last: the host's handler may close the window that holds this button
+        emit clicked(); // last: the host's handler may close the window that holds this button
 }
 
-void Command::MouseDown(int button)
+void SkinnedButton::handlePress(int button)
 {
     if (!enabledValue_)
         return;
-    Apply(machine_.MouseDown(button));
+    applyReaction(machine_.pressMouse(button));
     if (button == ButtonLogic::LeftButton && !hasFocus())
         setFocus(Qt::MouseFocusReason);
 }
 
-void Command::MouseMove()
+void SkinnedButton::handleMove()
 {
     if (enabledValue_)
-        Apply(machine_.MouseMove());
+        applyReaction(machine_.moveMouse());
 }
 
-void Command::MouseUp(int button)
+void SkinnedButton::handleRelease(int button)
 {
     if (enabledValue_)
-        Apply(machine_.MouseUp(button));
+        applyReaction(machine_.releaseMouse(button));
 }
 
-void Command::mousePressEvent(QMouseEvent *event)
+void SkinnedButton::mousePressEvent(QMouseEvent *event)
 {
-    MouseDown(int(event->button()));
+    handlePress(int(event->button()));
 }
 
-void Command::mouseMoveEvent(QMouseEvent *)
+void SkinnedButton::mouseMoveEvent(QMouseEvent *)
 {
-    MouseMove();
+    handleMove();
 }
 
 // The pointer's arrival counts as a move: Qt drops a move to the very position it saw last, which
 // happens when the pointer comes back to the same pixel from another program's window.
-void Command::enterEvent(QEnterEvent *)
+void SkinnedButton::enterEvent(QEnterEvent *)
 {
-    MouseMove();
+    handleMove();
 }
 
-void Command::mouseReleaseEvent(QMouseEvent *event)
+void SkinnedButton::mouseReleaseEvent(QMouseEvent *event)
 {
-    MouseUp(int(event->button()));
+    handleRelease(int(event->button()));
 }
 
-void Command::focusInEvent(QFocusEvent *)
+void SkinnedButton::focusInEvent(QFocusEvent *)
 {
     if (enabledValue_)
-        Apply(machine_.FocusGained());
+        applyReaction(machine_.gainFocus());
 }
 
-void Command::focusOutEvent(QFocusEvent *)
+void SkinnedButton::focusOutEvent(QFocusEvent *)
 {
     if (enabledValue_)
-        Apply(machine_.FocusLost());
+        applyReaction(machine_.loseFocus());
 }
 
 // The caption label is part of the button: its mouse input goes to the button's handlers.
-bool Command::eventFilter(QObject *watched, QEvent *event)
+bool SkinnedButton::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != lblMsg_)
+    if (watched != captionLabel_)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-        MouseDown(int(static_cast<QMouseEvent *>(event)->button()));
+        handlePress(int(static_cast<QMouseEvent *>(event)->button()));
         return true;
     case QEvent::MouseMove:
     case QEvent::Enter:
-        MouseMove();
+        handleMove();
         return event->type() == QEvent::MouseMove;
     case QEvent::MouseButtonRelease:
-        MouseUp(int(static_cast<QMouseEvent *>(event)->button()));
+        handleRelease(int(static_cast<QMouseEvent *>(event)->button()));
         return true;
     default:
         return QWidget::eventFilter(watched, event);
@@ -456,18 +450,18 @@ bool Command::eventFilter(QObject *watched, QEvent *event)
 
 // Hover polling: the hover ends once the widget under the pointer is neither the button nor its
 // caption (another widget, another window, another program, or none).
-void Command::TmrMouse_Timer()
+void SkinnedButton::checkPointer()
 {
     QWidget *under = QApplication::widgetAt(QCursor::pos());
-    if (under != this && under != lblMsg_)
-        EndHover();
+    if (under != this && under != captionLabel_)
+        endHover();
 }
 
 // Leaves the hover states. A disabled button keeps its disabled look: the state still follows the
 // pointer, but nothing is painted until the button is enabled again.
-void Command::EndHover()
+void SkinnedButton::endHover()
 {
-    const ButtonLogic::Reaction reaction = machine_.EndHover();
+    const ButtonLogic::Reaction reaction = machine_.endHover();
     if (enabledValue_)
-        Apply(reaction);
+        applyReaction(reaction);
 }

@@ -1,8 +1,8 @@
-// The skinned push button: a gradient framed by one of six skin pictures, with hover, focus and Click.
+// The skinned push button: a gradient framed by one of six skin pictures, with hover, focus and click.
 #pragma once
 
-#include "ButtonStateMachine.h"
-#include "SkinLayout.h"
+#include "button/ButtonStateMachine.h"
+#include "button/SkinLayout.h"
 
 #include <QFont>
 #include <QPixmap>
@@ -13,75 +13,69 @@ class PropertyBag;
 class QLabel;
 class QTimer;
 
-class Command : public QWidget
+// Its child label "caption" shows the text and counts as part of the button for the mouse; its
+// timer "hoverTimer" looks at what lies under the pointer every HoverInterval ms once tracking starts.
+class SkinnedButton : public QWidget
 {
     Q_OBJECT
 public:
     using ButtonState = ButtonLogic::ButtonState;
-    using enum ButtonLogic::ButtonState; // Command::StateNone ... Command::StateHighLightSelect
+    using enum ButtonLogic::ButtonState; // SkinnedButton::StateNone ... SkinnedButton::StateHighLightSelect
     using Skin = ButtonLogic::Skin;
 
     static constexpr int HoverInterval = 100; // ms between two looks at what lies under the pointer
 
-    explicit Command(QWidget *parent = nullptr);
-    ~Command() override;
+    explicit SkinnedButton(QWidget *parent = nullptr);
+    ~SkinnedButton() override;
 
-    // Starts hover polling and makes the button idle; the host calls it once after building its window.
-    // Paints nothing.
-    void Initialize();
+    // Makes the button idle and starts hover polling; the host calls it once after building its
+    // window. Paints nothing.
+    void startHoverTracking();
 
     // The opacity of the button's own surface: 0 transparent, 255 (read) opaque. Writing a non-zero
     // value or reading while opaque re-applies the enabled caption look and paints the Normal skin.
-    quint8 Visible();
-    void SetVisible(quint8 value);
+    quint8 opacity();
+    void setOpacity(quint8 value);
 
     // The caption's text colour, 0x00BBGGRR. Reading and writing re-apply the enabled caption look.
-    quint32 FontColour();
-    void SetFontColour(quint32 colour);
+    quint32 captionColour();
+    void setCaptionColour(quint32 colour);
 
-    // Reading applies the first-run rule (a never saved or restored button becomes enabled with a
-    // black caption) and repaints the enabled or disabled look; writing repaints it.
-    bool Enabled();
-    void SetEnabled(bool value);
+    // Whether the button takes input. Reading applies the first-run rule (a never saved or restored
+    // button becomes enabled with a black caption) and repaints the enabled or disabled look;
+    // writing repaints it. QWidget's own enabled flag is left alone.
+    bool isButtonEnabled();
+    void setButtonEnabled(bool value);
 
-    QString Caption() const;
-    void SetCaption(const QString &caption);
+    QString caption() const;
+    void setCaption(const QString &caption);
 
-    // A copy of the caption's font; change the caption's font with SetFont.
-    QFont Font() const;
-    void SetFont(const QFont &font);
+    // A copy of the caption's font; change the caption's font with setCaptionFont.
+    QFont captionFont() const;
+    void setCaptionFont(const QFont &font);
 
-    ButtonState State() const;
-
-    // Read without side effects (the host and tests look at these).
-    bool EnabledValue() const { return enabledValue_; }
-    quint8 FirstRun() const { return firstRun_; }
-    bool MouseIsDown() const { return machine_.MouseIsDown(); }
-    bool HoverGradient() const { return hoverGradient_; }
-    Skin LastSkin() const { return lastSkin_; }     // the skin of the most recent PaintSkin
-    int PaintCount() const { return paintCount_; }  // how many times PaintSkin has run
-    const QPixmap &Surface() const { return surface_; } // the persistent drawing, one pixel per pixel
-    const QLabel *LblMsg() const { return lblMsg_; }
+    ButtonState state() const;
+    // Read without side effects: the stored enabled value, the first-run mark of the saved design
+    // (0 until the button was restored, saved or read as enabled) and whether the left button is held.
+    bool enabledValue() const { return enabledValue_; }
+    quint8 firstRun() const { return firstRun_; }
+    bool isMouseDown() const { return machine_.isMouseDown(); }
 
     // Restoring and saving the button's saved design. Only values that differ from their defaults are
     // stored; a stored value that does not convert leaves the property as it was.
-    void ReadProperties(const PropertyBag &bag);
-    void WriteProperties(PropertyBag &bag);
+    void readProperties(const PropertyBag &bag);
+    void writeProperties(PropertyBag &bag);
 
     // Draws the button's whole look with `skin` over the background gradient; the state is unchanged.
-    void PaintSkin(Skin skin);
+    void paintSkin(Skin skin);
 
     // The caption used when a design stores none, and that a new button shows.
-    static QString DefaultCaption();
-    // The font of a new button: "ＭＳ Ｐゴシック" 9.75 pt, normal weight.
-    static QFont DesignFont();
+    static QString defaultCaption();
 
 signals:
-    void Click();
+    void clicked();
     // A property that belongs to the saved design changed (so a host can mark its design modified).
-    void PropertyChanged(const QString &name);
-    // PaintSkin ran with `skin` (for hosts and tests that follow the looks).
-    void SkinPainted(Command::Skin skin);
+    void propertyChanged(const QString &name);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -95,23 +89,23 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void ApplyEnabledLook();
-    void ApplyCaptionState();
-    void FillGradient(QPainter &painter);
-    void DrawFrame(QPainter &painter, const QPixmap &skin);
-    void PlaceCaption();
-    void EndHover();
-    void TmrMouse_Timer();
+    void paintEnabledLook();
+    void restoreIdleLook();
+    void fillGradient(QPainter &painter);
+    void drawFrame(QPainter &painter, const QPixmap &skin);
+    void placeCaption();
+    void checkPointer();
+    void endHover();
 
-    // The mouse and focus handlers; the caption label's mouse input arrives here too.
-    void MouseDown(int button);
-    void MouseMove();
-    void MouseUp(int button);
-    void Apply(const ButtonLogic::Reaction &reaction);
+    // The mouse handlers; the caption label's mouse input arrives here too.
+    void handlePress(int button);
+    void handleMove();
+    void handleRelease(int button);
+    void applyReaction(const ButtonLogic::Reaction &reaction);
 
-    void SetCaptionColour(quint32 colour);
-    void SetCaptionFont(QFont font);
-    QFont AmbientFont() const;
+    void applyCaptionColour(quint32 colour);
+    void applyCaptionFont(QFont font);
+    QFont ambientFont() const;
 
     ButtonLogic::ButtonStateMachine machine_;
     ButtonLogic::SkinLayout layout_;
@@ -119,12 +113,10 @@ private:
     quint8 firstRun_ = 0;
     bool hoverGradient_ = false;
     bool opaque_ = true;
-    quint32 fontColour_ = 0;
-    Skin lastSkin_ = Skin::Normal;
-    int paintCount_ = 0;
+    quint32 captionColour_ = 0;
 
     std::array<QPixmap, ButtonLogic::SkinCount> skins_; // decoded once, held for the button's life
     QPixmap surface_;
-    QTimer *tmrMouse_;
-    QLabel *lblMsg_;
+    QTimer *hoverTimer_;
+    QLabel *captionLabel_;
 };

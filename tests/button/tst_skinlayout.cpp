@@ -1,6 +1,6 @@
 // The button's layout arithmetic: frame pieces in pixels for the dialog's button sizes, the caption's
 // top, the 16-bit limit of the layout values and the rectangle gradient's row colours.
-#include "SkinLayout.h"
+#include "button/SkinLayout.h"
 
 #include <QTest>
 
@@ -9,7 +9,7 @@ using ButtonLogic::SkinLayout;
 
 Q_DECLARE_METATYPE(ButtonLogic::FramePiece)
 
-class SkinLayoutTest : public QObject
+class tst_skinlayout : public QObject
 {
     Q_OBJECT
 private slots:
@@ -22,14 +22,14 @@ private slots:
     void gradientRowColours();
 };
 
-void SkinLayoutTest::layoutValuesFollowTheSize_data()
+void tst_skinlayout::layoutValuesFollowTheSize_data()
 {
     QTest::addColumn<double>("width");
     QTest::addColumn<double>("height");
-    QTest::addColumn<int>("mw");
-    QTest::addColumn<int>("mh");
-    QTest::addColumn<int>("rx");
-    QTest::addColumn<int>("by");
+    QTest::addColumn<int>("middleWidth");
+    QTest::addColumn<int>("middleHeight");
+    QTest::addColumn<int>("rightEdgeX");
+    QTest::addColumn<int>("bottomEdgeY");
     QTest::addColumn<double>("captionTop");
 
     QTest::newRow("save and cancel 1095x375") << 1095.0 << 375.0 << 975 << 255 << 1035 << 315 << 80.0;
@@ -40,20 +40,20 @@ void SkinLayoutTest::layoutValuesFollowTheSize_data()
     QTest::newRow("half twip rounds to even up") << 1001.5 << 401.5 << 882 << 282 << 942 << 342 << 93.25;
 }
 
-void SkinLayoutTest::layoutValuesFollowTheSize()
+void tst_skinlayout::layoutValuesFollowTheSize()
 {
     QFETCH(double, width);
     QFETCH(double, height);
     SkinLayout layout;
-    QVERIFY(layout.Update(width, height));
-    QTEST(int(layout.MW()), "mw");
-    QTEST(int(layout.MH()), "mh");
-    QTEST(int(layout.RX()), "rx");
-    QTEST(int(layout.BY()), "by");
-    QTEST(SkinLayout::CaptionTop(height, 195), "captionTop");
+    QVERIFY(layout.update(width, height));
+    QTEST(int(layout.middleWidth()), "middleWidth");
+    QTEST(int(layout.middleHeight()), "middleHeight");
+    QTEST(int(layout.rightEdgeX()), "rightEdgeX");
+    QTEST(int(layout.bottomEdgeY()), "bottomEdgeY");
+    QTEST(SkinLayout::captionTop(height, 195), "captionTop");
 }
 
-void SkinLayoutTest::piecesLandOnPixelBoundaries_data()
+void tst_skinlayout::piecesLandOnPixelBoundaries_data()
 {
     QTest::addColumn<double>("width");
     QTest::addColumn<double>("height");
@@ -89,41 +89,41 @@ void SkinLayoutTest::piecesLandOnPixelBoundaries_data()
     QTest::newRow("64x25 left") << 960.0 << 375.0 << 7 << left << left;
 }
 
-void SkinLayoutTest::piecesLandOnPixelBoundaries()
+void tst_skinlayout::piecesLandOnPixelBoundaries()
 {
     QFETCH(double, width);
     QFETCH(double, height);
     QFETCH(int, piece);
     SkinLayout layout;
-    QVERIFY(layout.Update(width, height));
-    const FramePiece got = layout.Pieces().at(piece);
+    QVERIFY(layout.update(width, height));
+    const FramePiece got = layout.pieces().at(piece);
     QTEST(got.target, "target");
     QTEST(got.source, "source");
 }
 
-void SkinLayoutTest::valuesBeyondSixteenBitsKeepThePreviousOnes()
+void tst_skinlayout::valuesBeyondSixteenBitsKeepThePreviousOnes()
 {
     SkinLayout layout;
-    QVERIFY(layout.Update(1095, 375));
-    // MW beyond 16 bits: MW stays, RX is computed from the kept MW.
-    QVERIFY(!layout.Update(32767 + 121, 375));
-    QCOMPARE(int(layout.MW()), 975);
-    QCOMPARE(int(layout.MH()), 255);
-    QCOMPARE(int(layout.RX()), 1035);
-    // MW fits but RX = 60 + MW does not: MW is stored, RX keeps its value.
-    QVERIFY(!layout.Update(32767 + 120, 375));
-    QCOMPARE(int(layout.MW()), 32767);
-    QCOMPARE(int(layout.RX()), 1035);
+    QVERIFY(layout.update(1095, 375));
+    // The middle width beyond 16 bits: it stays, and the right edge is computed from the kept one.
+    QVERIFY(!layout.update(32767 + 121, 375));
+    QCOMPARE(int(layout.middleWidth()), 975);
+    QCOMPARE(int(layout.middleHeight()), 255);
+    QCOMPARE(int(layout.rightEdgeX()), 1035);
+    // The middle width fits but the right edge (60 + middle width) does not: only the first is stored.
+    QVERIFY(!layout.update(32767 + 120, 375));
+    QCOMPARE(int(layout.middleWidth()), 32767);
+    QCOMPARE(int(layout.rightEdgeX()), 1035);
     // The widest button whose values all fit.
-    QVERIFY(layout.Update(32707 + 120, 375));
-    QCOMPARE(int(layout.MW()), 32707);
-    QCOMPARE(int(layout.RX()), 32767);
-    QVERIFY(!layout.Update(qInf(), 375));
-    QVERIFY(!layout.Update(qQNaN(), 375));
-    QCOMPARE(int(layout.MW()), 32707);
+    QVERIFY(layout.update(32707 + 120, 375));
+    QCOMPARE(int(layout.middleWidth()), 32707);
+    QCOMPARE(int(layout.rightEdgeX()), 32767);
+    QVERIFY(!layout.update(qInf(), 375));
+    QVERIFY(!layout.update(qQNaN(), 375));
+    QCOMPARE(int(layout.middleWidth()), 32707);
 }
 
-void SkinLayoutTest::gradientRowColours_data()
+void tst_skinlayout::gradientRowColours_data()
 {
     QTest::addColumn<quint32>("top");
     QTest::addColumn<quint32>("bottom");
@@ -146,15 +146,15 @@ void SkinLayoutTest::gradientRowColours_data()
     QTest::newRow("one filled row") << shade << white << 0 << 1 << shade;
 }
 
-void SkinLayoutTest::gradientRowColours()
+void tst_skinlayout::gradientRowColours()
 {
     QFETCH(quint32, top);
     QFETCH(quint32, bottom);
     QFETCH(int, row);
     QFETCH(int, lastRow);
     QFETCH(quint32, colour);
-    QCOMPARE(SkinLayout::GradientRowColour(top, bottom, row, lastRow), colour);
+    QCOMPARE(SkinLayout::gradientRowColour(top, bottom, row, lastRow), colour);
 }
 
-QTEST_APPLESS_MAIN(SkinLayoutTest)
-#include "SkinLayoutTest.moc"
+QTEST_APPLESS_MAIN(tst_skinlayout)
+#include "tst_skinlayout.moc"

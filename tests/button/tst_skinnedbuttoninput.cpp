@@ -1,6 +1,8 @@
 // The button's behaviour under real input: every cell of its transition table, the usual click, the
 // drag-off cancel, other mouse buttons, a disabled and a never initialised button, hover polling.
-#include "Command.h"
+#include "button/ButtonStateMachine.h"
+#include "button/SkinnedButton.h"
+#include "tests/support/ButtonLook.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -11,7 +13,7 @@
 #include <QTest>
 #include <QTimer>
 
-using Skin = Command::Skin;
+using Skin = SkinnedButton::Skin;
 using SkinList = QList<Skin>;
 Q_DECLARE_METATYPE(SkinList)
 
@@ -22,16 +24,63 @@ enum Input { Move, LeftDown, LeftUp, RightUp, MiddleUp, FocusIn, FocusOut, Hover
 constexpr QSize ButtonSize(73, 25); // the dialog's save and cancel buttons, 1095 x 375 twips
 constexpr int TickDeadline = 1000;  // ms to wait for one hover poll
 
-const char *SkinPath(Skin skin)
+// Counts the paint events a widget receives: a look painted in reaction to an input reaches the
+// screen through one.
+class PaintCounter : public QObject
 {
-    static const char *const paths[] = {":/button/Normal.bmp", ":/button/HighLight.bmp", ":/button/Pressed.bmp",
-                                        ":/button/Disable.bmp", ":/button/Selected.bmp", ":/button/HighLightSelect.bmp"};
-    return paths[int(skin)];
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
+// The looks the state machine asks for and the clicks it raises when `input` arrives in `before`,
+// brought there the way the widget test brings the button. A left press on a button without the
+// focus is followed by the focus it takes.
+std::pair<SkinList, int> machineReaction(int before, Input input)
+{
+    ButtonLogic::ButtonStateMachine machine;
+    if (before != SkinnedButton::StateNone)
+        machine.start();
+    const bool focused = before == SkinnedButton::StateSelected || before == SkinnedButton::StateHighLightSelect;
+    if (focused)
+        machine.gainFocus();
+    if (before == SkinnedButton::StateHighLight || before == SkinnedButton::StateHighLightSelect)
+        machine.moveMouse();
+    QList<ButtonLogic::Reaction> reactions;
+    switch (input) {
+    case Move: reactions << machine.moveMouse(); break;
+    case LeftDown:
+        reactions << machine.pressMouse(ButtonLogic::LeftButton);
+        if (!focused)
+            reactions << machine.gainFocus();
+        break;
+    case LeftUp: reactions << machine.releaseMouse(ButtonLogic::LeftButton); break;
+    case RightUp: reactions << machine.releaseMouse(ButtonLogic::RightButton); break;
+    case MiddleUp: reactions << machine.releaseMouse(ButtonLogic::MiddleButton); break;
+    case FocusIn: reactions << machine.gainFocus(); break;
+    case FocusOut: reactions << machine.loseFocus(); break;
+    case HoverEnd: reactions << machine.endHover(); break;
+    }
+    SkinList painted;
+    int clicks = 0;
+    for (const ButtonLogic::Reaction &reaction : reactions) {
+        if (reaction.paint)
+            painted << *reaction.paint;
+        clicks += reaction.click ? 1 : 0;
+    }
+    return {painted, clicks};
 }
 
 } // namespace
 
-class CommandInputTest : public QObject
+class tst_skinnedbuttoninput : public QObject
 {
     Q_OBJECT
 private slots:
@@ -53,25 +102,29 @@ private slots:
     void pressedOverHoverKeepsHoverGradient();
 
 private:
-    void PointerOnButton(QPoint at = QPoint(ButtonSize.width() / 2, 21));
-    void PointerAway();
-    bool WaitForTick();
-    void EnterState(int state);
-    void CheckSurfaceShows(Skin skin);
+    void pointerOnButton(QPoint at = QPoint(ButtonSize.width() / 2, 21));
+    void pointerAway();
+    bool waitForTick();
+    QTimer *hoverTimer() const { return button_->findChild<QTimer *>(QStringLiteral("hoverTimer")); }
+    QLabel *caption() const { return button_->findChild<QLabel *>(QStringLiteral("caption")); }
+    void enterState(int state);
+    // Delivers the paints the button has asked for and starts counting anew. Reading the button's
+    // drawing back (buttonlook::painted) paints it too.
+    void settlePaints();
 
     QWidget *host_ = nullptr;
-    Command *button_ = nullptr;
+    SkinnedButton *button_ = nullptr;
     QLineEdit *other_ = nullptr;
     QWidget *cover_ = nullptr;
-    SkinList painted_;
+    PaintCounter paints_;
     int clicks_ = 0;
 };
 
-void CommandInputTest::init()
+void tst_skinnedbuttoninput::init()
 {
     host_ = new QWidget;
     host_->resize(320, 200);
-    button_ = new Command(host_);
+    button_ = new SkinnedButton(host_);
     button_->setGeometry(QRect(QPoint(20, 20), ButtonSize));
     other_ = new QLineEdit(host_);
     other_->setGeometry(20, 120, 120, 24);
@@ -83,37 +136,36 @@ void CommandInputTest::init()
     QVERIFY(QTest::qWaitForWindowActive(host_));
     other_->setFocus(Qt::OtherFocusReason); // activation gave the first widget in tab order the focus
     QVERIFY(!button_->hasFocus());
-    PointerAway();
-    painted_.clear();
+    pointerAway();
     clicks_ = 0;
-    connect(button_, &Command::SkinPainted, this, [this](Skin skin) { painted_ << skin; });
-    connect(button_, &Command::Click, this, [this] { ++clicks_; });
+    button_->installEventFilter(&paints_);
+    connect(button_, &SkinnedButton::clicked, this, [this] { ++clicks_; });
 }
 
-void CommandInputTest::cleanup()
+void tst_skinnedbuttoninput::cleanup()
 {
     // QTest remembers held buttons across tests: release a press the test left held.
     button_->disconnect(this);
-    if (button_->MouseIsDown())
+    if (button_->isMouseDown())
         QTest::mouseRelease(button_, Qt::LeftButton);
     delete host_;
     host_ = nullptr;
 }
 
-void CommandInputTest::PointerOnButton(QPoint at)
+void tst_skinnedbuttoninput::pointerOnButton(QPoint at)
 {
     QTest::mouseMove(button_, at);
 }
 
-void CommandInputTest::PointerAway()
+void tst_skinnedbuttoninput::pointerAway()
 {
     QCursor::setPos(host_->mapToGlobal(QPoint(300, 180)));
     QCoreApplication::processEvents();
 }
 
-bool CommandInputTest::WaitForTick()
+bool tst_skinnedbuttoninput::waitForTick()
 {
-    auto *timer = button_->findChild<QTimer *>(QStringLiteral("TmrMouse"));
+    QTimer *timer = hoverTimer();
     if (!timer || !timer->isActive())
         return false;
     QSignalSpy tick(timer, &QTimer::timeout);
@@ -121,30 +173,27 @@ bool CommandInputTest::WaitForTick()
 }
 
 // Brings an enabled button into `state` through real input.
-void CommandInputTest::EnterState(int state)
+void tst_skinnedbuttoninput::enterState(int state)
 {
-    button_->SetEnabled(true);
-    if (state != Command::StateNone)
-        button_->Initialize();
-    if (state == Command::StateSelected || state == Command::StateHighLightSelect)
+    button_->setButtonEnabled(true);
+    if (state != SkinnedButton::StateNone)
+        button_->startHoverTracking();
+    if (state == SkinnedButton::StateSelected || state == SkinnedButton::StateHighLightSelect)
         button_->setFocus(Qt::TabFocusReason);
-    if (state == Command::StateHighLight || state == Command::StateHighLightSelect)
-        PointerOnButton();
-    QCOMPARE(int(button_->State()), state);
-    painted_.clear();
+    if (state == SkinnedButton::StateHighLight || state == SkinnedButton::StateHighLightSelect)
+        pointerOnButton();
+    QCOMPARE(int(button_->state()), state);
+    settlePaints();
 }
 
-// The top frame rows in the middle of the button hold the skin's top edge.
-void CommandInputTest::CheckSurfaceShows(Skin skin)
+void tst_skinnedbuttoninput::settlePaints()
 {
-    const QImage surface = button_->Surface().toImage();
-    const QImage picture(SkinPath(skin));
-    QVERIFY(!picture.isNull());
-    for (int row = 0; row < 4; ++row)
-        QCOMPARE(surface.pixel(surface.width() / 2, row), picture.pixel(picture.width() / 2, row));
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    paints_.count = 0;
 }
 
-void CommandInputTest::transitionTable_data()
+void tst_skinnedbuttoninput::transitionTable_data()
 {
     QTest::addColumn<int>("before");
     QTest::addColumn<int>("input");
@@ -203,7 +252,7 @@ void CommandInputTest::transitionTable_data()
         QTest::newRow(row.name) << row.before << int(row.input) << row.after << row.painted << row.clicks;
 }
 
-void CommandInputTest::transitionTable()
+void tst_skinnedbuttoninput::transitionTable()
 {
     QFETCH(int, before);
     QFETCH(int, input);
@@ -211,12 +260,14 @@ void CommandInputTest::transitionTable()
     QFETCH(SkinList, painted);
     QFETCH(int, clicks);
 
-    EnterState(before);
-    const bool focused = before == Command::StateSelected || before == Command::StateHighLightSelect;
+    enterState(before);
+    const QImage lookBefore = buttonlook::painted(*button_);
+    settlePaints(); // reading the look back painted the button once
+    const bool focused = before == SkinnedButton::StateSelected || before == SkinnedButton::StateHighLightSelect;
     const QPoint inside(ButtonSize.width() / 2 + 3, 20);
     switch (Input(input)) {
     case Move:
-        PointerOnButton(inside);
+        pointerOnButton(inside);
         break;
     case LeftDown:
         QTest::mousePress(button_, Qt::LeftButton, {}, inside);
@@ -247,248 +298,268 @@ void CommandInputTest::transitionTable()
         }
         break;
     case HoverEnd:
-        PointerAway();
-        if (before == Command::StateNone)
-            QVERIFY(!button_->findChild<QTimer *>(QStringLiteral("TmrMouse"))->isActive()); // never polls
+        pointerAway();
+        if (before == SkinnedButton::StateNone)
+            QVERIFY(!hoverTimer()->isActive()); // never polls
         else
-            QVERIFY(WaitForTick());
+            QVERIFY(waitForTick());
         break;
     }
 
-    QCOMPARE(int(button_->State()), after);
-    QCOMPARE(painted_, painted);
+    QCOMPARE(int(button_->state()), after);
     QCOMPARE(clicks_, clicks);
-    if (!painted.isEmpty())
-        CheckSurfaceShows(painted.last());
+    // The looks painted one after another within one input reach the screen as the last of them;
+    // the whole sequence is the state machine's.
+    QCoreApplication::processEvents();
+    if (painted.isEmpty()) {
+        QCOMPARE(paints_.count, 0);
+        QCOMPARE(buttonlook::painted(*button_), lookBefore);
+    } else {
+        QVERIFY(paints_.count > 0);
+        VERIFY_SHOWS_SKIN(*button_, painted.last());
+    }
+    const auto [machinePainted, machineClicks] = machineReaction(before, Input(input));
+    QCOMPARE(machinePainted, painted);
+    QCOMPARE(machineClicks, clicks);
 }
 
-void CommandInputTest::usualClick()
+void tst_skinnedbuttoninput::usualClick()
 {
-    button_->SetEnabled(true);
-    button_->Initialize();
-    PointerOnButton();
-    QCOMPARE(button_->State(), Command::StateHighLight);
-    QCOMPARE(button_->LastSkin(), Skin::HighLight);
+    button_->setButtonEnabled(true);
+    button_->startHoverTracking();
+    pointerOnButton();
+    QCOMPARE(button_->state(), SkinnedButton::StateHighLight);
+    VERIFY_SHOWS_SKIN(*button_, Skin::HighLight);
 
     QTest::mousePress(button_, Qt::LeftButton, {}, QPoint(30, 20));
     QVERIFY(button_->hasFocus());
-    QCOMPARE(button_->State(), Command::StateHighLightSelect);
-    QCOMPARE(button_->LastSkin(), Skin::Pressed);
-    QVERIFY(button_->MouseIsDown());
+    QCOMPARE(button_->state(), SkinnedButton::StateHighLightSelect);
+    VERIFY_SHOWS_SKIN(*button_, Skin::Pressed);
+    QVERIFY(button_->isMouseDown());
     QCOMPARE(clicks_, 0);
 
     QTest::mouseRelease(button_, Qt::LeftButton, {}, QPoint(30, 20));
     QCOMPARE(clicks_, 1);
-    QCOMPARE(button_->LastSkin(), Skin::HighLightSelect);
-    QVERIFY(!button_->MouseIsDown());
+    VERIFY_SHOWS_SKIN(*button_, Skin::HighLightSelect);
+    QVERIFY(!button_->isMouseDown());
 
     QElapsedTimer sinceLeaving;
     sinceLeaving.start();
-    PointerAway();
-    QTRY_COMPARE_WITH_TIMEOUT(button_->State(), Command::StateSelected, TickDeadline);
+    pointerAway();
+    QTRY_COMPARE_WITH_TIMEOUT(button_->state(), SkinnedButton::StateSelected, TickDeadline);
     const qint64 hoverEnded = sinceLeaving.elapsed();
     qInfo("hover ended %lld ms after the pointer left", hoverEnded);
-    QVERIFY2(hoverEnded <= 2 * Command::HoverInterval, qPrintable(QString::number(hoverEnded)));
-    QCOMPARE(button_->LastSkin(), Skin::Selected);
+    QVERIFY2(hoverEnded <= 2 * SkinnedButton::HoverInterval, qPrintable(QString::number(hoverEnded)));
+    VERIFY_SHOWS_SKIN(*button_, Skin::Selected);
 
     other_->setFocus(Qt::TabFocusReason);
-    QCOMPARE(button_->State(), Command::StateNormal);
-    QCOMPARE(button_->LastSkin(), Skin::Normal);
+    QCOMPARE(button_->state(), SkinnedButton::StateNormal);
+    VERIFY_SHOWS_SKIN(*button_, Skin::Normal);
     QCOMPARE(clicks_, 1);
 }
 
-void CommandInputTest::dragOffCancelsTheClick()
+void tst_skinnedbuttoninput::dragOffCancelsTheClick()
 {
-    button_->SetEnabled(true);
-    button_->Initialize();
-    PointerOnButton();
+    button_->setButtonEnabled(true);
+    button_->startHoverTracking();
+    pointerOnButton();
     QTest::mousePress(button_, Qt::LeftButton, {}, QPoint(30, 20));
-    QCOMPARE(button_->State(), Command::StateHighLightSelect);
+    QCOMPARE(button_->state(), SkinnedButton::StateHighLightSelect);
 
-    PointerAway();
-    QTRY_COMPARE_WITH_TIMEOUT(button_->State(), Command::StateSelected, TickDeadline);
-    QCOMPARE(button_->LastSkin(), Skin::Selected);
+    pointerAway();
+    QTRY_COMPARE_WITH_TIMEOUT(button_->state(), SkinnedButton::StateSelected, TickDeadline);
+    VERIFY_SHOWS_SKIN(*button_, Skin::Selected);
 
     // Coming back while the button is still held does not restore the hover look.
-    painted_.clear();
+    settlePaints();
     QTest::mouseMove(button_, QPoint(30, 20)); // with the button held: delivered to the button itself
-    QCOMPARE(button_->State(), Command::StateSelected);
-    QVERIFY(painted_.isEmpty());
+    QCOMPARE(button_->state(), SkinnedButton::StateSelected);
+    QCoreApplication::processEvents();
+    QCOMPARE(paints_.count, 0);
 
     QTest::mouseRelease(button_, Qt::LeftButton, {}, QPoint(200, 150));
     QCOMPARE(clicks_, 0);
-    QCOMPARE(button_->State(), Command::StateSelected);
-    QCOMPARE(button_->LastSkin(), Skin::Selected);
-    QVERIFY(!button_->MouseIsDown());
+    QCOMPARE(button_->state(), SkinnedButton::StateSelected);
+    VERIFY_SHOWS_SKIN(*button_, Skin::Selected);
+    QVERIFY(!button_->isMouseDown());
 }
 
-void CommandInputTest::otherMouseButtonsClickWithoutPressedLook_data()
+void tst_skinnedbuttoninput::otherMouseButtonsClickWithoutPressedLook_data()
 {
     QTest::addColumn<Qt::MouseButton>("mouseButton");
     QTest::newRow("right") << Qt::RightButton;
     QTest::newRow("middle") << Qt::MiddleButton;
 }
 
-void CommandInputTest::otherMouseButtonsClickWithoutPressedLook()
+void tst_skinnedbuttoninput::otherMouseButtonsClickWithoutPressedLook()
 {
     QFETCH(Qt::MouseButton, mouseButton);
-    button_->SetEnabled(true);
-    button_->Initialize();
-    PointerOnButton();
-    painted_.clear();
+    button_->setButtonEnabled(true);
+    button_->startHoverTracking();
+    pointerOnButton();
+    settlePaints();
 
     QTest::mouseClick(button_, mouseButton, {}, QPoint(30, 20));
     QCOMPARE(clicks_, 1);
-    QVERIFY(!painted_.contains(Skin::Pressed));
+    // No look at all is painted, so neither is Pressed: the hover look stays.
+    QCoreApplication::processEvents();
+    QCOMPARE(paints_.count, 0);
+    VERIFY_SHOWS_SKIN(*button_, Skin::HighLight);
     QVERIFY(!button_->hasFocus());
-    QCOMPARE(button_->State(), Command::StateHighLight);
+    QCOMPARE(button_->state(), SkinnedButton::StateHighLight);
 
-    // Focused and not hovered, the other buttons raise no Click either.
-    PointerAway();
+    // Focused and not hovered, the other buttons raise no click either.
+    pointerAway();
     button_->setFocus(Qt::TabFocusReason);
-    QTRY_COMPARE_WITH_TIMEOUT(button_->State(), Command::StateSelected, TickDeadline);
+    QTRY_COMPARE_WITH_TIMEOUT(button_->state(), SkinnedButton::StateSelected, TickDeadline);
     QTest::mouseClick(button_, mouseButton, {}, QPoint(30, 20));
     QCOMPARE(clicks_, 1);
 }
 
-void CommandInputTest::disabledButtonIgnoresInput()
+void tst_skinnedbuttoninput::disabledButtonIgnoresInput()
 {
-    button_->SetEnabled(true);
-    button_->Initialize();
-    button_->SetEnabled(false);
-    QCOMPARE(button_->LastSkin(), Skin::Disable);
-    QVERIFY(!button_->LblMsg()->isEnabled());
-    painted_.clear();
+    button_->setButtonEnabled(true);
+    button_->startHoverTracking();
+    button_->setButtonEnabled(false);
+    VERIFY_SHOWS_SKIN(*button_, Skin::Disable);
+    QVERIFY(!caption()->isEnabled());
+    settlePaints();
 
-    PointerOnButton();
+    pointerOnButton();
     QTest::mouseClick(button_, Qt::LeftButton, {}, QPoint(30, 20));
     QTest::mouseClick(button_, Qt::RightButton, {}, QPoint(30, 20));
-    QTest::mouseClick(const_cast<QLabel *>(button_->LblMsg()), Qt::LeftButton);
+    QTest::mouseClick(caption(), Qt::LeftButton);
     button_->setFocus(Qt::TabFocusReason);
     other_->setFocus(Qt::TabFocusReason);
-    PointerAway();
-    QVERIFY(WaitForTick()); // polling goes on
+    pointerAway();
+    QVERIFY(waitForTick()); // polling goes on
 
     QCOMPARE(clicks_, 0);
-    QVERIFY(painted_.isEmpty());
-    QCOMPARE(button_->State(), Command::StateNormal);
-    QVERIFY(!button_->MouseIsDown());
-    CheckSurfaceShows(Skin::Disable);
+    QCOMPARE(paints_.count, 0);
+    QCOMPARE(button_->state(), SkinnedButton::StateNormal);
+    QVERIFY(!button_->isMouseDown());
+    VERIFY_SHOWS_SKIN(*button_, Skin::Disable);
 }
 
 // A hovered button disabled by its host keeps the disabled look when the pointer then leaves.
-void CommandInputTest::disabledButtonKeepsItsLookWhenHoverEnds()
+void tst_skinnedbuttoninput::disabledButtonKeepsItsLookWhenHoverEnds()
 {
-    button_->SetEnabled(true);
-    button_->Initialize();
-    PointerOnButton();
-    QCOMPARE(button_->State(), Command::StateHighLight);
-    button_->SetEnabled(false);
-    painted_.clear();
+    button_->setButtonEnabled(true);
+    button_->startHoverTracking();
+    pointerOnButton();
+    QCOMPARE(button_->state(), SkinnedButton::StateHighLight);
+    button_->setButtonEnabled(false);
+    settlePaints();
 
-    PointerAway();
-    QTRY_COMPARE_WITH_TIMEOUT(button_->State(), Command::StateNormal, TickDeadline);
-    QVERIFY(painted_.isEmpty());
-    CheckSurfaceShows(Skin::Disable);
+    pointerAway();
+    QTRY_COMPARE_WITH_TIMEOUT(button_->state(), SkinnedButton::StateNormal, TickDeadline);
+    QCoreApplication::processEvents();
+    QCOMPARE(paints_.count, 0);
+    VERIFY_SHOWS_SKIN(*button_, Skin::Disable);
 
-    button_->SetEnabled(true);
-    CheckSurfaceShows(Skin::Normal);
+    button_->setButtonEnabled(true);
+    VERIFY_SHOWS_SKIN(*button_, Skin::Normal);
 }
 
-void CommandInputTest::neverInitialisedButtonShowsNoHover()
+void tst_skinnedbuttoninput::neverInitialisedButtonShowsNoHover()
 {
-    button_->SetEnabled(true);
-    painted_.clear();
-    PointerOnButton();
-    QCOMPARE(button_->State(), Command::StateNone);
-    QVERIFY(painted_.isEmpty());
-    QVERIFY(!button_->findChild<QTimer *>(QStringLiteral("TmrMouse"))->isActive());
+    button_->setButtonEnabled(true);
+    settlePaints();
+    pointerOnButton();
+    QCOMPARE(button_->state(), SkinnedButton::StateNone);
+    QCoreApplication::processEvents();
+    QCOMPARE(paints_.count, 0);
+    QVERIFY(!hoverTimer()->isActive());
 
     // Other buttons click without taking the focus.
     QTest::mouseClick(button_, Qt::RightButton, {}, QPoint(30, 20));
     QCOMPARE(clicks_, 1);
-    QCOMPARE(button_->State(), Command::StateNone);
+    QCOMPARE(button_->state(), SkinnedButton::StateNone);
 
-    // A left press still shows Pressed; the focus it brings makes the button focused.
+    // A left press still paints Pressed; the focus it brings makes the button focused and shows that.
+    QCOMPARE(machineReaction(SkinnedButton::StateNone, LeftDown).first.value(0), Skin::Pressed);
     QTest::mousePress(button_, Qt::LeftButton, {}, QPoint(30, 20));
-    QCOMPARE(painted_.value(0), Skin::Pressed);
-    QCOMPARE(button_->State(), Command::StateSelected);
+    QCOMPARE(button_->state(), SkinnedButton::StateSelected);
+    VERIFY_SHOWS_SKIN(*button_, Skin::Selected);
     QTest::mouseRelease(button_, Qt::LeftButton, {}, QPoint(30, 20));
     QCOMPARE(clicks_, 1);
 }
 
-void CommandInputTest::keysNeverClick()
+void tst_skinnedbuttoninput::keysNeverClick()
 {
-    button_->SetEnabled(true);
-    button_->Initialize();
+    button_->setButtonEnabled(true);
+    button_->startHoverTracking();
     button_->setFocus(Qt::TabFocusReason);
     QVERIFY(button_->hasFocus());
     for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter, Qt::Key_A})
         QTest::keyClick(button_, key);
     QCOMPARE(clicks_, 0);
-    QCOMPARE(button_->State(), Command::StateSelected);
+    QCOMPARE(button_->state(), SkinnedButton::StateSelected);
 }
 
-void CommandInputTest::captionCountsAsTheButton()
+void tst_skinnedbuttoninput::captionCountsAsTheButton()
 {
-    auto *caption = const_cast<QLabel *>(button_->LblMsg());
-    QCOMPARE(caption->objectName(), QStringLiteral("LblMsg"));
-    button_->SetEnabled(true);
-    button_->Initialize();
+    QLabel *label = caption();
+    QVERIFY(label);
+    QCOMPARE(label->objectName(), QStringLiteral("caption"));
+    button_->setButtonEnabled(true);
+    button_->startHoverTracking();
 
-    QTest::mouseMove(caption, QPoint(caption->width() / 2, caption->height() / 2));
-    QCOMPARE(QApplication::widgetAt(QCursor::pos()), caption);
-    QCOMPARE(button_->State(), Command::StateHighLight);
-    QVERIFY(WaitForTick());
-    QVERIFY(WaitForTick());
-    QCOMPARE(button_->State(), Command::StateHighLight); // the pointer over the caption is over the button
+    QTest::mouseMove(label, QPoint(label->width() / 2, label->height() / 2));
+    QCOMPARE(QApplication::widgetAt(QCursor::pos()), label);
+    QCOMPARE(button_->state(), SkinnedButton::StateHighLight);
+    QVERIFY(waitForTick());
+    QVERIFY(waitForTick());
+    QCOMPARE(button_->state(), SkinnedButton::StateHighLight); // the pointer over the caption is over the button
 
-    QTest::mouseClick(caption, Qt::LeftButton);
+    QTest::mouseClick(label, Qt::LeftButton);
     QCOMPARE(clicks_, 1);
     QVERIFY(button_->hasFocus());
-    QCOMPARE(button_->State(), Command::StateHighLightSelect);
+    QCOMPARE(button_->state(), SkinnedButton::StateHighLightSelect);
 }
 
-void CommandInputTest::coveredButtonEndsHover()
+void tst_skinnedbuttoninput::coveredButtonEndsHover()
 {
-    button_->SetEnabled(true);
-    button_->Initialize();
-    PointerOnButton();
-    QCOMPARE(button_->State(), Command::StateHighLight);
+    button_->setButtonEnabled(true);
+    button_->startHoverTracking();
+    pointerOnButton();
+    QCOMPARE(button_->state(), SkinnedButton::StateHighLight);
     cover_->show();
     cover_->raise();
-    QTRY_COMPARE_WITH_TIMEOUT(button_->State(), Command::StateNormal, TickDeadline);
-    QCOMPARE(button_->LastSkin(), Skin::Normal);
+    QTRY_COMPARE_WITH_TIMEOUT(button_->state(), SkinnedButton::StateNormal, TickDeadline);
+    VERIFY_SHOWS_SKIN(*button_, Skin::Normal);
 }
 
-void CommandInputTest::keyboardFocusUnderPointerShowsPressed()
+void tst_skinnedbuttoninput::keyboardFocusUnderPointerShowsPressed()
 {
-    button_->SetEnabled(true);
-    button_->Initialize();
-    PointerOnButton();
+    button_->setButtonEnabled(true);
+    button_->startHoverTracking();
+    pointerOnButton();
     button_->setFocus(Qt::TabFocusReason);
-    QCOMPARE(button_->State(), Command::StateHighLightSelect);
-    QCOMPARE(button_->LastSkin(), Skin::Pressed);
-    QVERIFY(WaitForTick());
-    QCOMPARE(button_->LastSkin(), Skin::Pressed); // stays while the pointer rests
-    PointerAway();
-    QTRY_COMPARE_WITH_TIMEOUT(button_->State(), Command::StateSelected, TickDeadline);
-    QCOMPARE(button_->LastSkin(), Skin::Selected);
+    QCOMPARE(button_->state(), SkinnedButton::StateHighLightSelect);
+    VERIFY_SHOWS_SKIN(*button_, Skin::Pressed);
+    QVERIFY(waitForTick());
+    VERIFY_SHOWS_SKIN(*button_, Skin::Pressed); // stays while the pointer rests
+    pointerAway();
+    QTRY_COMPARE_WITH_TIMEOUT(button_->state(), SkinnedButton::StateSelected, TickDeadline);
+    VERIFY_SHOWS_SKIN(*button_, Skin::Selected);
 }
 
 // Pressed painted in the hover state keeps the shade-on-top gradient of the hover look.
-void CommandInputTest::pressedOverHoverKeepsHoverGradient()
+void tst_skinnedbuttoninput::pressedOverHoverKeepsHoverGradient()
 {
-    button_->SetEnabled(true);
-    button_->Initialize();
-    PointerOnButton();
+    button_->setButtonEnabled(true);
+    button_->startHoverTracking();
+    pointerOnButton();
     QTest::mousePress(button_, Qt::LeftButton, {}, QPoint(30, 20));
-    QCOMPARE(button_->LastSkin(), Skin::Pressed);
-    QVERIFY(button_->HoverGradient());
-    const QImage surface = button_->Surface().toImage();
+    VERIFY_SHOWS_SKIN(*button_, Skin::Pressed);
+    const QImage surface = buttonlook::painted(*button_);
     QCOMPARE(surface.pixel(36, 4) & 0xffffff, 0xcfceddu);  // shade side: row 4 of 24
     QCOMPARE(surface.pixel(36, 20) & 0xffffff, 0xf5f5f8u); // white side: row 20
+    // Every row inside the frame runs from the shade at the top to white at the bottom.
+    for (int y = 4; y < 21; ++y)
+        QCOMPARE(surface.pixel(36, y) & 0xffffff, ButtonLogic::SkinLayout::gradientRowColour(0xc6c5d7, 0xffffff, y, 24));
 }
 
-QTEST_MAIN(CommandInputTest)
-#include "CommandInputTest.moc"
+QTEST_MAIN(tst_skinnedbuttoninput)
+#include "tst_skinnedbuttoninput.moc"

@@ -1,44 +1,40 @@
 // The button's drawing: frame pieces of every skin land where the layout puts them, stretched or not,
 // the gradient rows are the system gradient's exact colours, and the caption is centred.
-#include "Command.h"
-
-#include "SkinLayout.h"
+#include "button/SkinLayout.h"
+#include "button/SkinnedButton.h"
+#include "tests/support/ButtonLook.h"
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QTest>
 
 using ButtonLogic::SkinLayout;
-using Skin = Command::Skin;
+using buttonlook::AllSkins;
+using buttonlook::Skin;
 
 namespace {
 
-constexpr Skin AllSkins[] = {Skin::Normal, Skin::HighLight, Skin::Pressed, Skin::Disable, Skin::Selected, Skin::HighLightSelect};
-
-QImage SkinPicture(Skin skin)
+// What a button of `size` draws with `skin`: painted in the idle state or, with `hoverGradient`, in
+// the hover state, whose gradient runs the other way.
+QImage paintedWith(QSize size, Skin skin, bool hoverGradient)
 {
-    static const char *const paths[] = {":/button/Normal.bmp", ":/button/HighLight.bmp", ":/button/Pressed.bmp",
-                                        ":/button/Disable.bmp", ":/button/Selected.bmp", ":/button/HighLightSelect.bmp"};
-    return QImage(paths[int(skin)]).convertToFormat(QImage::Format_RGB32);
-}
-
-QImage Paint(QSize size, Skin skin, bool hoverGradient)
-{
-    Command button;
+    SkinnedButton button;
     button.resize(size);
-    button.SetEnabled(true);
+    buttonlook::settle(button);
+    button.setButtonEnabled(true);
     if (hoverGradient) {
         // Reach the hover state's gradient without input: a repaint in StateHighLight sets it.
-        button.Initialize();
+        button.startHoverTracking();
         QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&button, &move);
     }
-    button.PaintSkin(skin);
-    return button.Surface().toImage().convertToFormat(QImage::Format_RGB32);
+    button.paintSkin(skin);
+    return buttonlook::painted(button);
 }
 
 } // namespace
 
-class CommandPaintTest : public QObject
+class tst_skinnedbuttonpaint : public QObject
 {
     Q_OBJECT
 private slots:
@@ -51,7 +47,7 @@ private slots:
     void captionIsCentredAboveTheMiddle();
 };
 
-void CommandPaintTest::framePiecesLandWhereTheLayoutSays_data()
+void tst_skinnedbuttonpaint::framePiecesLandWhereTheLayoutSays_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("skin");
@@ -62,42 +58,38 @@ void CommandPaintTest::framePiecesLandWhereTheLayoutSays_data()
 
 // Every frame pixel equals the skin pixel it is copied from; stretched and shrunk edges take the
 // nearest source pixel.
-void CommandPaintTest::framePiecesLandWhereTheLayoutSays()
+void tst_skinnedbuttonpaint::framePiecesLandWhereTheLayoutSays()
 {
     QFETCH(QSize, size);
     QFETCH(int, skin);
-    const QImage picture = SkinPicture(Skin(skin));
-    const QImage surface = Paint(size, Skin(skin), false);
+    const QImage surface = paintedWith(size, Skin(skin), false);
     QCOMPARE(surface.size(), size);
 
     SkinLayout layout;
-    QVERIFY(layout.Update(size.width() * 15.0, size.height() * 15.0));
+    QVERIFY(layout.update(size.width() * 15.0, size.height() * 15.0));
+    const QImage expected = buttonlook::expectedFrame(size, Skin(skin));
     QRegion covered;
-    for (const ButtonLogic::FramePiece &piece : layout.Pieces()) {
-        const QRect t = piece.target, s = piece.source;
+    for (const ButtonLogic::FramePiece &piece : layout.pieces()) {
+        const QRect t = piece.target;
         covered += t;
-        for (int y = t.top(); y <= t.bottom(); ++y) {
-            for (int x = t.left(); x <= t.right(); ++x) {
-                // Nearest pixel: the source pixel under the middle of the target pixel.
-                const int sx = s.left() + (2 * (x - t.left()) + 1) * s.width() / (2 * t.width());
-                const int sy = s.top() + (2 * (y - t.top()) + 1) * s.height() / (2 * t.height());
-                if (surface.pixel(x, y) != picture.pixel(sx, sy))
-                    QFAIL(qPrintable(QStringLiteral("pixel %1,%2 of piece %3 is not skin pixel %4,%5")
-                                         .arg(x).arg(y).arg(QString::number(t.x()) + "," + QString::number(t.y()))
-                                         .arg(sx).arg(sy)));
-            }
-        }
+        for (int y = t.top(); y <= t.bottom(); ++y)
+            for (int x = t.left(); x <= t.right(); ++x)
+                if (surface.pixel(x, y) != expected.pixel(x, y))
+                    QFAIL(qPrintable(QStringLiteral("pixel %1,%2 of the piece at %3,%4 is not its nearest skin pixel")
+                                         .arg(x).arg(y).arg(t.x()).arg(t.y())));
     }
-    // The frame is exactly the outer 4 pixels.
+    // The frame is exactly the outer 4 pixels, and tells the skin from every skin with another picture.
     const QRect all(QPoint(0, 0), size);
     QCOMPARE(covered, QRegion(all) - QRegion(all.adjusted(4, 4, -4, -4)));
+    for (Skin other : AllSkins)
+        QCOMPARE(buttonlook::showsSkin(surface, other), buttonlook::skinPicture(other) == buttonlook::skinPicture(Skin(skin)));
 }
 
-void CommandPaintTest::skinSizedButtonReproducesTheFrame()
+void tst_skinnedbuttonpaint::skinSizedButtonReproducesTheFrame()
 {
     for (Skin skin : AllSkins) {
-        const QImage picture = SkinPicture(skin);
-        const QImage surface = Paint(QSize(64, 25), skin, false);
+        const QImage picture = buttonlook::skinPicture(skin);
+        const QImage surface = paintedWith(QSize(64, 25), skin, false);
         for (int y = 0; y < 25; ++y)
             for (int x = 0; x < 64; ++x)
                 if (x < 4 || x >= 60 || y < 4 || y >= 21)
@@ -105,7 +97,7 @@ void CommandPaintTest::skinSizedButtonReproducesTheFrame()
     }
 }
 
-void CommandPaintTest::gradientRowsAreExact_data()
+void tst_skinnedbuttonpaint::gradientRowsAreExact_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<bool>("hover");
@@ -122,25 +114,25 @@ void CommandPaintTest::gradientRowsAreExact_data()
     QTest::newRow("browse hover row 16") << QSize(37, 21) << true << 16 << QRgb(0xfff3f3f7);
 }
 
-void CommandPaintTest::gradientRowsAreExact()
+void tst_skinnedbuttonpaint::gradientRowsAreExact()
 {
     QFETCH(QSize, size);
     QFETCH(bool, hover);
     QFETCH(int, row);
     QFETCH(QRgb, colour);
-    const QImage surface = Paint(size, Skin::Normal, hover);
+    const QImage surface = paintedWith(size, Skin::Normal, hover);
     for (int x = 4; x < size.width() - 4; ++x)
         QCOMPARE(surface.pixel(x, row), colour);
 
     // Every visible row, against the row colours of the system gradient, and uniform across.
     const quint32 white = 0xffffff, shade = 0xc6c5d7;
     for (int y = 4; y < size.height() - 4; ++y) {
-        const quint32 expected = SkinLayout::GradientRowColour(hover ? shade : white, hover ? white : shade, y, size.height() - 1);
+        const quint32 expected = SkinLayout::gradientRowColour(hover ? shade : white, hover ? white : shade, y, size.height() - 1);
         QCOMPARE(surface.pixel(size.width() / 2, y) & 0xffffff, expected);
     }
 }
 
-void CommandPaintTest::captionIsCentredAboveTheMiddle_data()
+void tst_skinnedbuttonpaint::captionIsCentredAboveTheMiddle_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QRect>("geometry");
@@ -150,15 +142,17 @@ void CommandPaintTest::captionIsCentredAboveTheMiddle_data()
     QTest::newRow("960x375") << QSize(64, 25) << QRect(0, 5, 64, 13);
 }
 
-void CommandPaintTest::captionIsCentredAboveTheMiddle()
+void tst_skinnedbuttonpaint::captionIsCentredAboveTheMiddle()
 {
     QFETCH(QSize, size);
-    Command button;
+    SkinnedButton button;
     button.resize(size);
-    button.SetEnabled(true);
-    QTEST(button.LblMsg()->geometry(), "geometry");
-    QVERIFY(button.LblMsg()->alignment() & Qt::AlignHCenter);
+    button.setButtonEnabled(true);
+    const auto *caption = button.findChild<QLabel *>(QStringLiteral("caption"));
+    QVERIFY(caption);
+    QTEST(caption->geometry(), "geometry");
+    QVERIFY(caption->alignment() & Qt::AlignHCenter);
 }
 
-QTEST_MAIN(CommandPaintTest)
-#include "CommandPaintTest.moc"
+QTEST_MAIN(tst_skinnedbuttonpaint)
+#include "tst_skinnedbuttonpaint.moc"

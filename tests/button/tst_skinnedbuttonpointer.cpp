@@ -1,8 +1,9 @@
 // The button under a real X server and a real pointer (xdotool): hover, click, the hover ending when
 // the pointer leaves onto the desktop or another program's window, keyboard focus, and what the
 // screen shows in each look.
-#include "Command.h"
-#include "PropertyBag.h"
+#include "button/PropertyBag.h"
+#include "button/SkinnedButton.h"
+#include "tests/support/ButtonLook.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,25 +13,25 @@
 #include <QScreen>
 #include <QTest>
 
-using Skin = Command::Skin;
+using Skin = SkinnedButton::Skin;
 
 namespace {
 
 constexpr int Deadline = 2000; // ms for the X server and the program to react
 
-bool XdoTool(const QStringList &arguments)
+bool xdotool(const QStringList &arguments)
 {
     return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
 }
 
-bool MovePointer(QPoint global)
+bool movePointer(QPoint global)
 {
-    return XdoTool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())});
+    return xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())});
 }
 
 } // namespace
 
-class CommandPointerTest : public QObject
+class tst_skinnedbuttonpointer : public QObject
 {
     Q_OBJECT
 private slots:
@@ -44,45 +45,45 @@ private slots:
     void captionCountsAsTheButton();
 
 private:
-    QPoint Centre(QWidget *widget) const { return widget->mapToGlobal(QPoint(widget->width() / 2, widget->height() - 3)); }
-    QPoint Away() const { return QPoint(600, 500); } // bare desktop
-    void CheckScreenShows(Command *button);
+    QPoint centre(QWidget *widget) const { return widget->mapToGlobal(QPoint(widget->width() / 2, widget->height() - 3)); }
+    QPoint away() const { return QPoint(600, 500); } // bare desktop
+    void checkScreenShows(SkinnedButton *button);
 
     QWidget *host_ = nullptr;
-    Command *save_ = nullptr;
-    Command *cancel_ = nullptr;
+    SkinnedButton *save_ = nullptr;
+    SkinnedButton *cancel_ = nullptr;
     QLineEdit *other_ = nullptr;
     int clicks_ = 0;
 };
 
-void CommandPointerTest::initTestCase()
+void tst_skinnedbuttonpointer::initTestCase()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs an X server (run through run-in-xvfb.sh)");
-    QVERIFY2(XdoTool({QStringLiteral("getmouselocation")}), "xdotool does not run");
+    QVERIFY2(xdotool({QStringLiteral("getmouselocation")}), "xdotool does not run");
 }
 
-void CommandPointerTest::init()
+void tst_skinnedbuttonpointer::init()
 {
-    QVERIFY(MovePointer(Away()));
+    QVERIFY(movePointer(away()));
     host_ = new QWidget;
     host_->setGeometry(100, 100, 260, 120);
     other_ = new QLineEdit(host_);
     other_->setGeometry(20, 70, 120, 24);
-    save_ = new Command(host_);
+    save_ = new SkinnedButton(host_);
     save_->setGeometry(20, 20, 73, 25);
-    cancel_ = new Command(host_);
+    cancel_ = new SkinnedButton(host_);
     cancel_->setGeometry(110, 20, 73, 25);
     QWidget::setTabOrder(other_, save_);
     QWidget::setTabOrder(save_, cancel_);
-    for (Command *button : {save_, cancel_}) {
-        button->ReadProperties(PropertyBag());
-        button->Initialize();
+    for (SkinnedButton *button : {save_, cancel_}) {
+        button->readProperties(PropertyBag());
+        button->startHoverTracking();
     }
-    save_->SetCaption(QStringLiteral("保存"));
-    cancel_->SetCaption(QStringLiteral("キャンセル"));
+    save_->setCaption(QStringLiteral("保存"));
+    cancel_->setCaption(QStringLiteral("キャンセル"));
     clicks_ = 0;
-    connect(save_, &Command::Click, this, [this] { ++clicks_; });
+    connect(save_, &SkinnedButton::clicked, this, [this] { ++clicks_; });
     host_->show();
     host_->activateWindow();
     QVERIFY(QTest::qWaitForWindowExposed(host_));
@@ -91,19 +92,19 @@ void CommandPointerTest::init()
     QTRY_VERIFY_WITH_TIMEOUT(other_->hasFocus(), Deadline);
 }
 
-void CommandPointerTest::cleanup()
+void tst_skinnedbuttonpointer::cleanup()
 {
-    XdoTool({QStringLiteral("mouseup"), QStringLiteral("1")});
+    xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
     delete host_;
     host_ = nullptr;
 }
 
 // What the screen shows at the button is the button's drawing (outside its caption).
-void CommandPointerTest::CheckScreenShows(Command *button)
+void tst_skinnedbuttonpointer::checkScreenShows(SkinnedButton *button)
 {
     const QPoint at = button->mapToGlobal(QPoint(0, 0));
     QImage shown;
-    const QImage drawn = button->Surface().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage drawn = buttonlook::painted(*button);
     QTRY_VERIFY_WITH_TIMEOUT(
         (shown = QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), button->width(), button->height())
                      .toImage().convertToFormat(QImage::Format_RGB32),
@@ -112,77 +113,77 @@ void CommandPointerTest::CheckScreenShows(Command *button)
     QCOMPARE(shown.copy(0, button->height() - 4, button->width(), 4), drawn.copy(0, button->height() - 4, button->width(), 4));
 }
 
-void CommandPointerTest::hoverClickAndLeave()
+void tst_skinnedbuttonpointer::hoverClickAndLeave()
 {
-    QVERIFY(MovePointer(Centre(save_)));
-    QTRY_COMPARE_WITH_TIMEOUT(save_->State(), Command::StateHighLight, Deadline);
-    QCOMPARE(save_->LastSkin(), Skin::HighLight);
-    CheckScreenShows(save_);
+    QVERIFY(movePointer(centre(save_)));
+    QTRY_COMPARE_WITH_TIMEOUT(save_->state(), SkinnedButton::StateHighLight, Deadline);
+    VERIFY_SHOWS_SKIN(*save_, Skin::HighLight);
+    checkScreenShows(save_);
 
-    QVERIFY(XdoTool({QStringLiteral("mousedown"), QStringLiteral("1")}));
-    QTRY_VERIFY_WITH_TIMEOUT(save_->MouseIsDown(), Deadline);
-    QTRY_COMPARE_WITH_TIMEOUT(save_->State(), Command::StateHighLightSelect, Deadline);
-    QCOMPARE(save_->LastSkin(), Skin::Pressed);
-    CheckScreenShows(save_);
+    QVERIFY(xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}));
+    QTRY_VERIFY_WITH_TIMEOUT(save_->isMouseDown(), Deadline);
+    QTRY_COMPARE_WITH_TIMEOUT(save_->state(), SkinnedButton::StateHighLightSelect, Deadline);
+    VERIFY_SHOWS_SKIN(*save_, Skin::Pressed);
+    checkScreenShows(save_);
     QCOMPARE(clicks_, 0);
 
-    QVERIFY(XdoTool({QStringLiteral("mouseup"), QStringLiteral("1")}));
+    QVERIFY(xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}));
     QTRY_COMPARE_WITH_TIMEOUT(clicks_, 1, Deadline);
-    QCOMPARE(save_->LastSkin(), Skin::HighLightSelect);
+    VERIFY_SHOWS_SKIN(*save_, Skin::HighLightSelect);
     QVERIFY(save_->hasFocus());
 
     QElapsedTimer leaving;
     leaving.start();
-    QVERIFY(MovePointer(Away()));
-    QTRY_COMPARE_WITH_TIMEOUT(save_->State(), Command::StateSelected, Deadline);
+    QVERIFY(movePointer(away()));
+    QTRY_COMPARE_WITH_TIMEOUT(save_->state(), SkinnedButton::StateSelected, Deadline);
     qInfo("hover ended %lld ms after xdotool moved the pointer off", leaving.elapsed());
-    QCOMPARE(save_->LastSkin(), Skin::Selected);
-    CheckScreenShows(save_);
+    VERIFY_SHOWS_SKIN(*save_, Skin::Selected);
+    checkScreenShows(save_);
     QCOMPARE(clicks_, 1);
 }
 
-void CommandPointerTest::dragOffCancelsTheClick()
+void tst_skinnedbuttonpointer::dragOffCancelsTheClick()
 {
-    QVERIFY(MovePointer(Centre(save_)));
-    QTRY_COMPARE_WITH_TIMEOUT(save_->State(), Command::StateHighLight, Deadline);
-    QVERIFY(XdoTool({QStringLiteral("mousedown"), QStringLiteral("1")}));
-    QTRY_COMPARE_WITH_TIMEOUT(save_->State(), Command::StateHighLightSelect, Deadline);
+    QVERIFY(movePointer(centre(save_)));
+    QTRY_COMPARE_WITH_TIMEOUT(save_->state(), SkinnedButton::StateHighLight, Deadline);
+    QVERIFY(xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}));
+    QTRY_COMPARE_WITH_TIMEOUT(save_->state(), SkinnedButton::StateHighLightSelect, Deadline);
 
-    QVERIFY(MovePointer(Away()));
-    QTRY_COMPARE_WITH_TIMEOUT(save_->State(), Command::StateSelected, Deadline);
-    QVERIFY(MovePointer(Centre(save_)));
-    QTest::qWait(3 * Command::HoverInterval); // long enough for moves and polls to arrive
-    QCOMPARE(save_->State(), Command::StateSelected);
+    QVERIFY(movePointer(away()));
+    QTRY_COMPARE_WITH_TIMEOUT(save_->state(), SkinnedButton::StateSelected, Deadline);
+    QVERIFY(movePointer(centre(save_)));
+    QTest::qWait(3 * SkinnedButton::HoverInterval); // long enough for moves and polls to arrive
+    QCOMPARE(save_->state(), SkinnedButton::StateSelected);
 
-    QVERIFY(XdoTool({QStringLiteral("mouseup"), QStringLiteral("1")}));
-    QTRY_VERIFY_WITH_TIMEOUT(!save_->MouseIsDown(), Deadline);
+    QVERIFY(xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}));
+    QTRY_VERIFY_WITH_TIMEOUT(!save_->isMouseDown(), Deadline);
     QCOMPARE(clicks_, 0);
-    QCOMPARE(save_->LastSkin(), Skin::Selected);
+    VERIFY_SHOWS_SKIN(*save_, Skin::Selected);
 }
 
-void CommandPointerTest::tabMovesTheFocusLook()
+void tst_skinnedbuttonpointer::tabMovesTheFocusLook()
 {
-    QVERIFY(XdoTool({QStringLiteral("key"), QStringLiteral("Tab")}));
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Tab")}));
     QTRY_VERIFY_WITH_TIMEOUT(save_->hasFocus(), Deadline);
-    QCOMPARE(save_->State(), Command::StateSelected);
-    CheckScreenShows(save_);
+    QCOMPARE(save_->state(), SkinnedButton::StateSelected);
+    checkScreenShows(save_);
 
-    QVERIFY(XdoTool({QStringLiteral("key"), QStringLiteral("Tab")}));
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Tab")}));
     QTRY_VERIFY_WITH_TIMEOUT(cancel_->hasFocus(), Deadline);
-    QCOMPARE(save_->State(), Command::StateNormal);
-    QCOMPARE(save_->LastSkin(), Skin::Normal);
-    QCOMPARE(cancel_->State(), Command::StateSelected);
+    QCOMPARE(save_->state(), SkinnedButton::StateNormal);
+    VERIFY_SHOWS_SKIN(*save_, Skin::Normal);
+    QCOMPARE(cancel_->state(), SkinnedButton::StateSelected);
 
-    QVERIFY(XdoTool({QStringLiteral("key"), QStringLiteral("space")}));
-    QVERIFY(XdoTool({QStringLiteral("key"), QStringLiteral("Return")}));
-    QTest::qWait(Command::HoverInterval);
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("space")}));
+    QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+    QTest::qWait(SkinnedButton::HoverInterval);
     QCOMPARE(clicks_, 0);
 }
 
-void CommandPointerTest::anotherProgramsWindowEndsTheHover()
+void tst_skinnedbuttonpointer::anotherProgramsWindowEndsTheHover()
 {
-    QVERIFY(MovePointer(Centre(save_)));
-    QTRY_COMPARE_WITH_TIMEOUT(save_->State(), Command::StateHighLight, Deadline);
+    QVERIFY(movePointer(centre(save_)));
+    QTRY_COMPARE_WITH_TIMEOUT(save_->state(), SkinnedButton::StateHighLight, Deadline);
 
     // Another program's window appears over the button under the resting pointer.
     const QPoint at = save_->mapToGlobal(QPoint(-10, -10));
@@ -191,23 +192,24 @@ void CommandPointerTest::anotherProgramsWindowEndsTheHover()
                                              QStringLiteral("200x80+%1+%2").arg(at.x()).arg(at.y()),
                                              QStringLiteral("covering")});
     QVERIFY(other.waitForStarted());
-    QTRY_COMPARE_WITH_TIMEOUT(save_->State(), Command::StateNormal, Deadline);
-    QCOMPARE(save_->LastSkin(), Skin::Normal);
+    QTRY_COMPARE_WITH_TIMEOUT(save_->state(), SkinnedButton::StateNormal, Deadline);
+    VERIFY_SHOWS_SKIN(*save_, Skin::Normal);
     other.kill();
     other.waitForFinished();
 }
 
-void CommandPointerTest::captionCountsAsTheButton()
+void tst_skinnedbuttonpointer::captionCountsAsTheButton()
 {
-    const QLabel *caption = save_->LblMsg();
-    QVERIFY(MovePointer(caption->mapToGlobal(caption->rect().center())));
-    QTRY_COMPARE_WITH_TIMEOUT(save_->State(), Command::StateHighLight, Deadline);
-    QTest::qWait(3 * Command::HoverInterval);
-    QCOMPARE(save_->State(), Command::StateHighLight);
-    QVERIFY(XdoTool({QStringLiteral("click"), QStringLiteral("1")}));
+    const auto *caption = save_->findChild<QLabel *>(QStringLiteral("caption"));
+    QVERIFY(caption);
+    QVERIFY(movePointer(caption->mapToGlobal(caption->rect().center())));
+    QTRY_COMPARE_WITH_TIMEOUT(save_->state(), SkinnedButton::StateHighLight, Deadline);
+    QTest::qWait(3 * SkinnedButton::HoverInterval);
+    QCOMPARE(save_->state(), SkinnedButton::StateHighLight);
+    QVERIFY(xdotool({QStringLiteral("click"), QStringLiteral("1")}));
     QTRY_COMPARE_WITH_TIMEOUT(clicks_, 1, Deadline);
     QVERIFY(save_->hasFocus());
 }
 
-QTEST_MAIN(CommandPointerTest)
-#include "CommandPointerTest.moc"
+QTEST_MAIN(tst_skinnedbuttonpointer)
+#include "tst_skinnedbuttonpointer.moc"

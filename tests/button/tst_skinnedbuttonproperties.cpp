@@ -1,14 +1,18 @@
 // The button's saved design and properties: the property store's key matching and defaults, restoring
 // a usual design, lossless save and restore, bad stored values, the first-run rule, opacity and looks.
-#include "Command.h"
-#include "PropertyBag.h"
+#include "button/DialogFont.h"
+#include "button/PropertyBag.h"
+#include "button/SkinnedButton.h"
+#include "tests/support/ButtonLook.h"
 
 #include <QLabel>
 #include <QTest>
 
-using Skin = Command::Skin;
+using Skin = SkinnedButton::Skin;
 
 namespace {
+
+const QLabel *captionOf(const SkinnedButton &button) { return button.findChild<QLabel *>(QStringLiteral("caption")); }
 
 QFont OtherFont()
 {
@@ -23,7 +27,7 @@ QFont OtherFont()
 
 } // namespace
 
-class CommandPropertiesTest : public QObject
+class tst_skinnedbuttonproperties : public QObject
 {
     Q_OBJECT
 private slots:
@@ -43,63 +47,64 @@ private slots:
     void captionAndFontWritesDoNotRepaint();
 };
 
-void CommandPropertiesTest::bagMatchesKeysWithoutCase()
+void tst_skinnedbuttonproperties::bagMatchesKeysWithoutCase()
 {
     PropertyBag bag;
-    bag.WriteProperty(QStringLiteral("FontColour"), 255, 0);
-    QCOMPARE(bag.ReadProperty(QStringLiteral("fontcolour"), 0).toInt(), 255);
-    QCOMPARE(bag.ReadProperty(QStringLiteral("FONTCOLOUR"), 0).toInt(), 255);
+    bag.writeProperty(QStringLiteral("FontColour"), 255, 0);
+    QCOMPARE(bag.readProperty(QStringLiteral("fontcolour"), 0).toInt(), 255);
+    QCOMPARE(bag.readProperty(QStringLiteral("FONTCOLOUR"), 0).toInt(), 255);
     QVERIFY(bag.contains(QStringLiteral("fOntColoUr")));
-    bag.WriteProperty(QStringLiteral("FONTCOLOUR"), 7, 0); // the same entry
+    bag.writeProperty(QStringLiteral("FONTCOLOUR"), 7, 0); // the same entry
     QCOMPARE(bag.keys().size(), 1);
-    QCOMPARE(bag.ReadProperty(QStringLiteral("FontColour")).toInt(), 7);
-    QCOMPARE(bag.ReadProperty(QStringLiteral("Missing"), QStringLiteral("fallback")).toString(), QStringLiteral("fallback"));
+    QCOMPARE(bag.readProperty(QStringLiteral("FontColour")).toInt(), 7);
+    QCOMPARE(bag.readProperty(QStringLiteral("Missing"), QStringLiteral("fallback")).toString(), QStringLiteral("fallback"));
 }
 
-void CommandPropertiesTest::bagStoresOnlyValuesOtherThanTheDefault()
+void tst_skinnedbuttonproperties::bagStoresOnlyValuesOtherThanTheDefault()
 {
     PropertyBag bag;
-    bag.WriteProperty(QStringLiteral("FirstRun"), 1, QStringLiteral("1")); // equal once "1" is a number
-    bag.WriteProperty(QStringLiteral("Enabled"), true, true);
-    bag.WriteProperty(QStringLiteral("Caption"), QStringLiteral("Command"), QStringLiteral("Command"));
+    bag.writeProperty(QStringLiteral("FirstRun"), 1, QStringLiteral("1")); // equal once "1" is a number
+    bag.writeProperty(QStringLiteral("Enabled"), true, true);
+    bag.writeProperty(QStringLiteral("Caption"), QStringLiteral("Command"), QStringLiteral("Command"));
     QVERIFY(bag.keys().isEmpty());
-    bag.WriteProperty(QStringLiteral("FirstRun"), 0, QStringLiteral("1"));
-    bag.WriteProperty(QStringLiteral("Caption"), QStringLiteral("command"), QStringLiteral("Command")); // values keep case
+    bag.writeProperty(QStringLiteral("FirstRun"), 0, QStringLiteral("1"));
+    bag.writeProperty(QStringLiteral("Caption"), QStringLiteral("command"), QStringLiteral("Command")); // values keep case
     QCOMPARE(bag.keys().size(), 2);
-    bag.WriteProperty(QStringLiteral("FirstRun"), 1, QStringLiteral("1")); // back to the default: gone
+    bag.writeProperty(QStringLiteral("FirstRun"), 1, QStringLiteral("1")); // back to the default: gone
     QCOMPARE(bag.keys(), QStringList{QStringLiteral("Caption")});
 }
 
-void CommandPropertiesTest::designWithCaptionAndFontRestoresAUsualButton()
+void tst_skinnedbuttonproperties::designWithCaptionAndFontRestoresAUsualButton()
 {
     PropertyBag design;
-    design.WriteProperty(QStringLiteral("Caption"), QStringLiteral("保存"));
-    design.WriteProperty(QStringLiteral("Font"), Command::DesignFont());
+    design.writeProperty(QStringLiteral("Caption"), QStringLiteral("保存"));
+    design.writeProperty(QStringLiteral("Font"), DialogFont::font());
     QWidget host;
     host.setFont(QFont(QStringLiteral("DejaVu Sans"), 11));
-    Command button(&host);
-    button.ReadProperties(design);
+    SkinnedButton button(&host);
+    buttonlook::settle(button); // shows the disabled look of a new button
+    button.readProperties(design);
 
-    QVERIFY(button.EnabledValue());
-    QCOMPARE(button.FirstRun(), quint8(1));
-    QCOMPARE(button.Caption(), QStringLiteral("保存"));
-    QCOMPARE(button.Font(), Command::DesignFont());
-    QCOMPARE(button.LastSkin(), Skin::Normal);
-    QVERIFY(button.LblMsg()->isEnabled());
-    QCOMPARE(button.LblMsg()->palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::black));
-    QCOMPARE(button.FontColour(), 0u);
-    QCOMPARE(button.Visible(), quint8(255));
-    QVERIFY(button.Enabled());
+    QVERIFY(button.enabledValue());
+    QCOMPARE(button.firstRun(), quint8(1));
+    QCOMPARE(button.caption(), QStringLiteral("保存"));
+    QCOMPARE(button.captionFont(), DialogFont::font());
+    VERIFY_SHOWS_SKIN(button, Skin::Normal);
+    QVERIFY(captionOf(button)->isEnabled());
+    QCOMPARE(captionOf(button)->palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::black));
+    QCOMPARE(button.captionColour(), 0u);
+    QCOMPARE(button.opacity(), quint8(255));
+    QVERIFY(button.isButtonEnabled());
 
     // Saved again, the same two entries come back.
     PropertyBag saved;
-    button.WriteProperties(saved);
+    button.writeProperties(saved);
     QStringList keys = saved.keys();
     keys.sort();
     QCOMPARE(keys, (QStringList{QStringLiteral("Caption"), QStringLiteral("Font")}));
 }
 
-void CommandPropertiesTest::saveThenRestoreIsLossless_data()
+void tst_skinnedbuttonproperties::saveThenRestoreIsLossless_data()
 {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("otherFont");
@@ -120,7 +125,7 @@ void CommandPropertiesTest::saveThenRestoreIsLossless_data()
                                 << QStringList{"Caption", "Enabled", "Font", "FontColour", "Visible"};
 }
 
-void CommandPropertiesTest::saveThenRestoreIsLossless()
+void tst_skinnedbuttonproperties::saveThenRestoreIsLossless()
 {
     QFETCH(QString, caption);
     QFETCH(bool, otherFont);
@@ -130,39 +135,39 @@ void CommandPropertiesTest::saveThenRestoreIsLossless()
     QFETCH(QStringList, stored);
 
     QWidget host;
-    Command original(&host);
-    original.ReadProperties(PropertyBag()); // a placed button: FirstRun 1, enabled, black
-    original.SetCaption(caption);
+    SkinnedButton original(&host);
+    original.readProperties(PropertyBag()); // a placed button: FirstRun 1, enabled, black
+    original.setCaption(caption);
     if (otherFont)
-        original.SetFont(OtherFont());
-    original.SetFontColour(colour);
-    original.SetEnabled(enabled);
-    original.SetVisible(visible);
+        original.setCaptionFont(OtherFont());
+    original.setCaptionColour(colour);
+    original.setButtonEnabled(enabled);
+    original.setOpacity(visible);
 
     PropertyBag bag;
-    original.WriteProperties(bag);
+    original.writeProperties(bag);
     QStringList keys = bag.keys();
     keys.sort();
     QCOMPARE(keys, stored);
 
-    Command restored(&host);
-    restored.ReadProperties(bag);
-    QCOMPARE(restored.Caption(), caption);
-    QCOMPARE(restored.Font(), original.Font());
-    QCOMPARE(restored.EnabledValue(), enabled);
-    QCOMPARE(restored.FirstRun(), quint8(1));
-    QCOMPARE(restored.FontColour(), colour);
-    QCOMPARE(restored.Visible(), visible ? quint8(255) : quint8(0));
+    SkinnedButton restored(&host);
+    restored.readProperties(bag);
+    QCOMPARE(restored.caption(), caption);
+    QCOMPARE(restored.captionFont(), original.captionFont());
+    QCOMPARE(restored.enabledValue(), enabled);
+    QCOMPARE(restored.firstRun(), quint8(1));
+    QCOMPARE(restored.captionColour(), colour);
+    QCOMPARE(restored.opacity(), visible ? quint8(255) : quint8(0));
 
     // And a second round trip stores the same entries.
     PropertyBag again;
-    restored.WriteProperties(again);
+    restored.writeProperties(again);
     QStringList againKeys = again.keys();
     againKeys.sort();
     QCOMPARE(againKeys, stored);
 }
 
-void CommandPropertiesTest::badStoredValuesLeavePropertiesAlone_data()
+void tst_skinnedbuttonproperties::badStoredValuesLeavePropertiesAlone_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QVariant>("value");
@@ -178,57 +183,58 @@ void CommandPropertiesTest::badStoredValuesLeavePropertiesAlone_data()
 }
 
 // A value that does not convert leaves the property as the button had it; the other entries apply.
-void CommandPropertiesTest::badStoredValuesLeavePropertiesAlone()
+void tst_skinnedbuttonproperties::badStoredValuesLeavePropertiesAlone()
 {
     QFETCH(QString, key);
     QFETCH(QVariant, value);
 
     QWidget host;
-    Command button(&host);
-    button.ReadProperties(PropertyBag());
-    button.SetFontColour(0x00112233);
-    button.SetFont(OtherFont());
-    button.SetVisible(0);
-    button.SetEnabled(false);
-    const QFont fontBefore = button.Font();
+    SkinnedButton button(&host);
+    button.readProperties(PropertyBag());
+    button.setCaptionColour(0x00112233);
+    button.setCaptionFont(OtherFont());
+    button.setOpacity(0);
+    button.setButtonEnabled(false);
+    const QFont fontBefore = button.captionFont();
 
     PropertyBag bag;
-    bag.WriteProperty(key, value);
-    bag.WriteProperty(QStringLiteral("Caption"), QStringLiteral("after"));
-    button.ReadProperties(bag);
+    bag.writeProperty(key, value);
+    bag.writeProperty(QStringLiteral("Caption"), QStringLiteral("after"));
+    button.readProperties(bag);
 
-    QCOMPARE(button.Caption(), QStringLiteral("after"));
+    QCOMPARE(button.caption(), QStringLiteral("after"));
     if (key == "FontColour")
-        QCOMPARE(button.FontColour(), 0x00112233u);
+        QCOMPARE(button.captionColour(), 0x00112233u);
     if (key == "Enabled")
-        QVERIFY(!button.EnabledValue());
+        QVERIFY(!button.enabledValue());
     if (key == "FirstRun")
-        QCOMPARE(button.FirstRun(), quint8(1));
+        QCOMPARE(button.firstRun(), quint8(1));
     if (key == "Visible")
-        QCOMPARE(button.Visible(), quint8(0));
+        QCOMPARE(button.opacity(), quint8(0));
     if (key == "Font")
-        QCOMPARE(button.Font(), fontBefore);
+        QCOMPARE(button.captionFont(), fontBefore);
 }
 
-void CommandPropertiesTest::firstReadOfEnabledEnablesANewButton()
+void tst_skinnedbuttonproperties::firstReadOfEnabledEnablesANewButton()
 {
-    Command button;
-    QVERIFY(!button.EnabledValue());
-    QCOMPARE(button.FirstRun(), quint8(0));
-    QCOMPARE(button.State(), Command::StateNone);
+    SkinnedButton button;
+    buttonlook::settle(button); // shows the disabled look of a new button
+    QVERIFY(!button.enabledValue());
+    QCOMPARE(button.firstRun(), quint8(0));
+    QCOMPARE(button.state(), SkinnedButton::StateNone);
 
-    QVERIFY(button.Enabled());
-    QVERIFY(button.EnabledValue());
-    QCOMPARE(button.FirstRun(), quint8(1));
-    QCOMPARE(button.LastSkin(), Skin::Normal);
-    QCOMPARE(button.State(), Command::StateNone);
-    QCOMPARE(button.LblMsg()->palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::black));
-    QVERIFY(button.LblMsg()->isEnabled());
-    QVERIFY(button.Enabled()); // the rule runs once
-    QCOMPARE(button.FirstRun(), quint8(1));
+    QVERIFY(button.isButtonEnabled());
+    QVERIFY(button.enabledValue());
+    QCOMPARE(button.firstRun(), quint8(1));
+    VERIFY_SHOWS_SKIN(button, Skin::Normal);
+    QCOMPARE(button.state(), SkinnedButton::StateNone);
+    QCOMPARE(captionOf(button)->palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::black));
+    QVERIFY(captionOf(button)->isEnabled());
+    QVERIFY(button.isButtonEnabled()); // the rule runs once
+    QCOMPARE(button.firstRun(), quint8(1));
 }
 
-void CommandPropertiesTest::visibleReadsBackZeroOr255_data()
+void tst_skinnedbuttonproperties::visibleReadsBackZeroOr255_data()
 {
     QTest::addColumn<quint8>("written");
     QTest::addColumn<quint8>("read");
@@ -238,16 +244,16 @@ void CommandPropertiesTest::visibleReadsBackZeroOr255_data()
     QTest::newRow("255") << quint8(255) << quint8(255);
 }
 
-void CommandPropertiesTest::visibleReadsBackZeroOr255()
+void tst_skinnedbuttonproperties::visibleReadsBackZeroOr255()
 {
     QFETCH(quint8, written);
-    Command button;
-    button.ReadProperties(PropertyBag());
-    button.SetVisible(written);
-    QTEST(button.Visible(), "read");
+    SkinnedButton button;
+    button.readProperties(PropertyBag());
+    button.setOpacity(written);
+    QTEST(button.opacity(), "read");
 }
 
-void CommandPropertiesTest::transparentButtonShowsWhatLiesBehind()
+void tst_skinnedbuttonproperties::transparentButtonShowsWhatLiesBehind()
 {
     QWidget host;
     host.resize(120, 60);
@@ -255,20 +261,20 @@ void CommandPropertiesTest::transparentButtonShowsWhatLiesBehind()
     QPalette palette = host.palette();
     palette.setColor(QPalette::Window, QColor(200, 0, 0));
     host.setPalette(palette);
-    Command button(&host);
+    SkinnedButton button(&host);
     button.setGeometry(10, 10, 73, 25);
-    button.ReadProperties(PropertyBag());
-    button.SetCaption(QStringLiteral("W"));
+    button.readProperties(PropertyBag());
+    button.setCaption(QStringLiteral("W"));
 
     const QImage opaque = host.grab().toImage();
-    QCOMPARE(opaque.pixel(10 + 36, 10 + 1), button.Surface().toImage().pixel(36, 1));
+    QCOMPARE(opaque.pixel(10 + 36, 10 + 1), buttonlook::painted(button).pixel(36, 1));
 
-    button.SetVisible(0);
+    button.setOpacity(0);
     const QImage transparent = host.grab().toImage();
     QCOMPARE(transparent.pixel(10 + 36, 10 + 1), qRgb(200, 0, 0));  // frame gone
     QCOMPARE(transparent.pixel(10 + 2, 10 + 20), qRgb(200, 0, 0));  // gradient gone
     // The caption still draws: some pixel inside the label differs from the background.
-    const QRect label = button.LblMsg()->geometry().translated(10, 10);
+    const QRect label = captionOf(button)->geometry().translated(10, 10);
     bool captionShows = false;
     for (int y = label.top(); y <= label.bottom() && !captionShows; ++y)
         for (int x = label.left(); x <= label.right() && !captionShows; ++x)
@@ -276,55 +282,58 @@ void CommandPropertiesTest::transparentButtonShowsWhatLiesBehind()
     QVERIFY(captionShows);
 }
 
-void CommandPropertiesTest::enabledWritesPaintTheirLook()
+void tst_skinnedbuttonproperties::enabledWritesPaintTheirLook()
 {
-    Command button;
-    button.ReadProperties(PropertyBag());
-    button.Initialize();
-    button.SetEnabled(false);
-    QCOMPARE(button.LastSkin(), Skin::Disable);
-    QVERIFY(!button.LblMsg()->isEnabled());
-    QVERIFY(!button.Enabled());
-    QCOMPARE(button.LastSkin(), Skin::Disable);
-    button.SetEnabled(true);
-    QCOMPARE(button.LastSkin(), Skin::Normal);
-    QVERIFY(button.LblMsg()->isEnabled());
-    QCOMPARE(button.State(), Command::StateNormal);
+    SkinnedButton button;
+    buttonlook::settle(button);
+    button.readProperties(PropertyBag());
+    button.startHoverTracking();
+    button.setButtonEnabled(false);
+    VERIFY_SHOWS_SKIN(button, Skin::Disable);
+    QVERIFY(!captionOf(button)->isEnabled());
+    QVERIFY(!button.isButtonEnabled());
+    VERIFY_SHOWS_SKIN(button, Skin::Disable);
+    button.setButtonEnabled(true);
+    VERIFY_SHOWS_SKIN(button, Skin::Normal);
+    QVERIFY(captionOf(button)->isEnabled());
+    QCOMPARE(button.state(), SkinnedButton::StateNormal);
 }
 
-// Reading Enabled, FontColour or an opaque Visible repaints the idle look; the state stays.
-void CommandPropertiesTest::readingPropertiesRepaintsTheIdleLook()
+// Reading whether it is enabled, the caption colour or an opaque opacity repaints the idle look; the state stays.
+void tst_skinnedbuttonproperties::readingPropertiesRepaintsTheIdleLook()
 {
     for (int which = 0; which < 3; ++which) {
-        Command button;
-        button.ReadProperties(PropertyBag());
-        button.Initialize();
-        button.PaintSkin(Skin::Selected);
-        const int before = button.PaintCount();
+        SkinnedButton button;
+        buttonlook::settle(button);
+        button.readProperties(PropertyBag());
+        button.startHoverTracking();
+        button.paintSkin(Skin::Selected);
+        VERIFY_SHOWS_SKIN(button, Skin::Selected);
         if (which == 0)
-            button.Enabled();
+            button.isButtonEnabled();
         else if (which == 1)
-            button.FontColour();
+            button.captionColour();
         else
-            button.Visible();
-        QCOMPARE(button.PaintCount(), before + 1);
-        QCOMPARE(button.LastSkin(), Skin::Normal);
-        QCOMPARE(button.State(), Command::StateNormal);
+            button.opacity();
+        VERIFY_SHOWS_SKIN(button, Skin::Normal); // repainted
+        QCOMPARE(button.state(), SkinnedButton::StateNormal);
     }
 }
 
-void CommandPropertiesTest::captionAndFontWritesDoNotRepaint()
+void tst_skinnedbuttonproperties::captionAndFontWritesDoNotRepaint()
 {
-    Command button;
-    button.ReadProperties(PropertyBag());
-    const int before = button.PaintCount();
+    SkinnedButton button;
+    buttonlook::settle(button);
+    button.readProperties(PropertyBag());
+    // Any repaint would show the idle look over this one.
+    button.paintSkin(Skin::Selected);
     QStringList changed;
-    connect(&button, &Command::PropertyChanged, this, [&changed](const QString &name) { changed << name; });
-    button.SetCaption(QStringLiteral("x"));
-    button.SetFont(OtherFont());
-    QCOMPARE(button.PaintCount(), before);
+    connect(&button, &SkinnedButton::propertyChanged, this, [&changed](const QString &name) { changed << name; });
+    button.setCaption(QStringLiteral("x"));
+    button.setCaptionFont(OtherFont());
+    VERIFY_SHOWS_SKIN(button, Skin::Selected);
     QCOMPARE(changed, (QStringList{QStringLiteral("Caption"), QStringLiteral("Font")}));
 }
 
-QTEST_MAIN(CommandPropertiesTest)
-#include "CommandPropertiesTest.moc"
+QTEST_MAIN(tst_skinnedbuttonproperties)
+#include "tst_skinnedbuttonproperties.moc"
