@@ -1,5 +1,7 @@
 // Geometry of the settings dialog; see DialogLayout.h.
-#include "DialogLayout.h"
+#include "dialog/DialogLayout.h"
+
+#include "platform/Twips.h"
 
 #include <QtGlobal>
 
@@ -7,57 +9,56 @@
 
 namespace {
 using C = DialogLayout::Container;
+using K = DialogLayout::Control;
 
 // Left, top, width, height in twips, in the window's control order.
-constexpr std::array<DialogLayout::Place, DialogLayout::ControlCount> kPlaces{{
-    {"Pic_B", C::Window, 180, 180, 5475, 1515},
-    {"Img_TT(0)", C::UpperPanel, 120, 120, 1425, 330},
-    {"lbl(0)", C::UpperPanel, 120, 180, 1425, 195},
-    {"Img_Sel(0)", C::UpperPanel, 1740, 180, 195, 195},
-    {"lbl_Sel(0)", C::UpperPanel, 1980, 180, 1245, 195},
-    {"Img_Sel(1)", C::UpperPanel, 1740, 480, 195, 195},
-    {"lbl_Sel(1)", C::UpperPanel, 1980, 480, 1380, 195},
-    {"Cmd_Pic", C::UpperPanel, 3420, 420, 555, 315},
-    {"Pname", C::UpperPanel, 120, 840, 3855, 495},
-    {"Display", C::UpperPanel, 4080, 120, 1200, 1200},
-    {"Pic_D", C::Window, 180, 1800, 5475, 855},
-    {"Img_TT(2)", C::LowerPanel, 120, 120, 1425, 330},
-    {"lbl(3)", C::LowerPanel, 120, 180, 1425, 195},
-    {"lbl(4)", C::LowerPanel, 1740, 180, 405, 195},
-    {"HS_Fast", C::LowerPanel, 2220, 180, 1755, 255},
-    {"lbl(5)", C::LowerPanel, 4080, 180, 375, 195},
-    {"lbl_Fast", C::LowerPanel, 2220, 480, 1755, 195},
-    {"lbl(9)", C::Window, 180, 2760, 2475, 195},
-    {"lbl_URL", C::Window, 180, 3000, 3210, 195},
-    {"Cmd_Can", C::Window, 3480, 2880, 1095, 375},
-    {"Cmd_Set", C::Window, 4560, 2880, 1095, 375},
-    {"Pic_Dummy", C::Window, 7440, 1620, 855, 795},
-    {"Pic_Mbl", C::Window, 7500, 900, 8445, 315},
-    {"Img_Opt_On", C::Window, 7560, 1320, 180, 180},
-    {"Img_Opt_Off", C::Window, 7800, 1320, 180, 180},
+constexpr std::array<DialogLayout::Place, DialogLayout::ControlCount> Places{{
+    {K::PictureChoicePanel, "pictureChoicePanel", C::Window, 180, 180, 5475, 1515},
+    {K::PictureChoiceHeading, "pictureChoiceHeading", C::UpperPanel, 120, 120, 1425, 330},
+    {K::PictureChoiceTitle, "pictureChoiceTitle", C::UpperPanel, 120, 180, 1425, 195},
+    {K::DesktopMark, "desktopMark", C::UpperPanel, 1740, 180, 195, 195},
+    {K::DesktopLabel, "desktopLabel", C::UpperPanel, 1980, 180, 1245, 195},
+    {K::PictureMark, "pictureMark", C::UpperPanel, 1740, 480, 195, 195},
+    {K::PictureLabel, "pictureLabel", C::UpperPanel, 1980, 480, 1380, 195},
+    {K::BrowseButton, "browseButton", C::UpperPanel, 3420, 420, 555, 315},
+    {K::PathBox, "pathBox", C::UpperPanel, 120, 840, 3855, 495},
+    {K::PreviewBox, "previewBox", C::UpperPanel, 4080, 120, 1200, 1200},
+    {K::SpeedPanel, "speedPanel", C::Window, 180, 1800, 5475, 855},
+    {K::SpeedHeading, "speedHeading", C::LowerPanel, 120, 120, 1425, 330},
+    {K::SpeedTitle, "speedTitle", C::LowerPanel, 120, 180, 1425, 195},
+    {K::SlowLabel, "slowLabel", C::LowerPanel, 1740, 180, 405, 195},
+    {K::SpeedBar, "speedBar", C::LowerPanel, 2220, 180, 1755, 255},
+    {K::FastLabel, "fastLabel", C::LowerPanel, 4080, 180, 375, 195},
+    {K::SpeedReadout, "speedReadout", C::LowerPanel, 2220, 480, 1755, 195},
+    {K::VersionLabel, "versionLabel", C::Window, 180, 2760, 2475, 195},
+    {K::LinkLabel, "linkLabel", C::Window, 180, 3000, 3210, 195},
+    {K::CancelButton, "cancelButton", C::Window, 3480, 2880, 1095, 375},
+    {K::SaveButton, "saveButton", C::Window, 4560, 2880, 1095, 375},
 }};
 
-constexpr double kGradientPeak = 220.0;
-constexpr double kHalfTurn = 3.142; // the half sine spans the client height
+// place() looks a control up by its position in the table: every control has the row at its own index.
+constexpr bool rowsInControlOrder()
+{
+    for (int i = 0; i < DialogLayout::ControlCount; ++i)
+        if (Places[size_t(i)].control != K(i))
+            return false;
+    return true;
+}
+static_assert(rowsInControlOrder(), "the control table's rows must follow the Control enumeration");
+
+constexpr double HalfTurn = 3.142; // the half sine spans the client height
 } // namespace
 
-const std::array<DialogLayout::Place, DialogLayout::ControlCount> &DialogLayout::places() { return kPlaces; }
+const std::array<DialogLayout::Place, DialogLayout::ControlCount> &DialogLayout::places() { return Places; }
 
-std::optional<DialogLayout::Place> DialogLayout::place(const QString &name)
-{
-    for (const Place &p : kPlaces)
-        if (name == QLatin1String(p.name))
-            return p;
-    return std::nullopt;
-}
+const DialogLayout::Place &DialogLayout::place(Control control) { return Places[size_t(control)]; }
 
 int DialogLayout::roundHalfEven(double value) { return int(std::nearbyint(value)); }
 
-int DialogLayout::pixels(int twips) { return roundHalfEven(double(twips) / TwipsPerPixel); }
-
 QRect DialogLayout::pixelRect(const Place &p)
 {
-    return QRect(pixels(p.left), pixels(p.top), pixels(p.width), pixels(p.height));
+    return QRect(Twips::toNearestPixel(p.left), Twips::toNearestPixel(p.top), Twips::toNearestPixel(p.width),
+                 Twips::toNearestPixel(p.height));
 }
 
 QPoint DialogLayout::windowPositionTwips(QSize screenTwips)
@@ -69,14 +70,14 @@ QPoint DialogLayout::windowPositionTwips(QSize screenTwips)
 
 QPoint DialogLayout::windowPosition(QSize screenPixels)
 {
-    const QPoint twips = windowPositionTwips(screenPixels * TwipsPerPixel);
-    return QPoint(pixels(twips.x()), pixels(twips.y()));
+    const QPoint twips = windowPositionTwips(screenPixels * Twips::PerPixel);
+    return QPoint(Twips::toNearestPixel(twips.x()), Twips::toNearestPixel(twips.y()));
 }
 
 int DialogLayout::gradientLevel(int row, int height)
 {
-    const double k = double(height) / kHalfTurn;
-    return roundHalfEven(std::fabs(std::sin(row / k) * kGradientPeak));
+    const double k = double(height) / HalfTurn;
+    return roundHalfEven(std::fabs(std::sin(row / k) * double(GradientPeak)));
 }
 
 QList<QPoint> DialogLayout::tileOrigins(QSize tile, QSize target)

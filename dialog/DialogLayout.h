@@ -7,16 +7,13 @@
 #include <QRect>
 #include <QSize>
 #include <QSizeF>
-#include <QString>
 
 #include <array>
-#include <optional>
 
 class DialogLayout
 {
 public:
-    static constexpr int TwipsPerPixel = 15;
-    // The window's designed outer size, frame included.
+    // The window's designed outer size in twips, frame included.
     static constexpr int WindowWidthTwips = 5925;
     static constexpr int WindowHeightTwips = 4005;
     // The client area that fixed outer size leaves inside a 3-pixel border and a 19-pixel caption;
@@ -26,20 +23,47 @@ public:
     // The preview's longer side and its empty size, in pixels.
     static constexpr int PreviewSide = 80;
 
+    // The dialog's controls, in the window's control order (which is also their stacking order).
+    enum class Control {
+        PictureChoicePanel, // the upper panel: source choice, picture path and preview
+        PictureChoiceHeading,
+        PictureChoiceTitle,
+        DesktopMark,
+        DesktopLabel,
+        PictureMark,
+        PictureLabel,
+        BrowseButton,
+        PathBox,
+        PreviewBox,
+        SpeedPanel, // the lower panel: rotation speed
+        SpeedHeading,
+        SpeedTitle,
+        SlowLabel,
+        SpeedBar,
+        FastLabel,
+        SpeedReadout,
+        VersionLabel,
+        LinkLabel,
+        CancelButton,
+        SaveButton,
+    };
+    static constexpr int ControlCount = int(Control::SaveButton) + 1;
+
     enum class Container { Window, UpperPanel, LowerPanel };
 
-    // One row of the control table; positions are twips inside the container's client area.
+    // One row of the control table: the control, its object name, and its place in twips inside
+    // the container's client area.
     struct Place {
+        Control control;
         const char *name;
         Container container;
         int left, top, width, height;
     };
-    static constexpr int ControlCount = 25;
+    // Every control's row, in Control order.
     static const std::array<Place, ControlCount> &places();
-    static std::optional<Place> place(const QString &name);
+    static const Place &place(Control control);
 
-    // Twips to whole pixels, rounding to nearest (half to even).
-    static int pixels(int twips);
+    // The place in whole pixels, each twips value rounded to the nearest pixel (half to even).
     static QRect pixelRect(const Place &place);
 
     // Window position in twips for a screen of the given size in twips: the free width halved and
@@ -49,8 +73,10 @@ public:
     static QPoint windowPosition(QSize screenPixels);
 
     // Grey level c of gradient row `row` for a client area `height` pixels high; the row's colour
-    // is (c, c, c + 30). One half sine over the height: 0 at both edges, 220 in the middle.
+    // is (c, c, c + GradientBlueLift). One half sine over the height: 0 at both edges, GradientPeak
+    // in the middle.
     static int gradientLevel(int row, int height);
+    static constexpr int GradientPeak = 220;
     static constexpr int GradientBlueLift = 30;
 
     // Top-left corners at which the tile is copied to cover a target of `target` pixels, in copy

@@ -1,5 +1,5 @@
 // Conversions between the settings values and the dialog's texts; see DialogValues.h.
-#include "DialogValues.h"
+#include "dialog/DialogValues.h"
 
 #include <charconv>
 #include <cmath>
@@ -17,11 +17,6 @@ QString DialogValues::speedText(float speed)
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, speed); // shortest round trip
     return QString::fromLatin1(buffer, result.ptr - buffer);
-}
-
-QString DialogValues::settingNumber(int value)
-{
-    return value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value);
 }
 
 QString DialogValues::singleLine(const QString &text)

@@ -1,4 +1,4 @@
-// Conversions between the settings values and what the dialog shows or writes. Pure functions.
+// Conversions between the settings values and what the dialog shows. Pure functions.
 #pragma once
 
 #include <QString>
@@ -16,9 +16,6 @@ public:
     static std::optional<int> speedPosition(float speed);
     // The stored speed as the read-out shows it: the shortest decimal text, no leading blank.
     static QString speedText(float speed);
-    // A number as the settings file stores it: a blank in the sign position for zero and positive
-    // numbers ("  0" is never produced: " 0", " 20", "-3").
-    static QString settingNumber(int value);
     // The picture path as one line: line breaks would split the settings file's key=value line.
     static QString singleLine(const QString &text);
 };

@@ -1,5 +1,5 @@
 // A label reporting presses and clicks; see EventLabel.h.
-#include "EventLabel.h"
+#include "dialog/EventLabel.h"
 
 #include <QMouseEvent>
 
@@ -13,7 +13,7 @@ void EventLabel::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         leftDown_ = true;
-    emit MouseDown(event->button());
+    emit pressed(event->button());
     event->accept();
 }
 
@@ -24,5 +24,5 @@ void EventLabel::mouseReleaseEvent(QMouseEvent *event)
         leftDown_ = false;
     event->accept();
     if (click)
-        emit Click();
+        emit clicked();
 }

@@ -11,8 +11,8 @@ public:
     explicit EventLabel(QWidget *parent);
 
 signals:
-    void MouseDown(Qt::MouseButton button);
-    void Click();
+    void pressed(Qt::MouseButton button);
+    void clicked();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

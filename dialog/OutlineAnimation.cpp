@@ -1,6 +1,8 @@
 // The dialog's open and close outline; see OutlineAnimation.h.
-#include "OutlineAnimation.h"
-#include "DialogLayout.h"
+#include "dialog/OutlineAnimation.h"
+
+#include "dialog/DialogColours.h"
+#include "dialog/DialogLayout.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -9,10 +11,10 @@
 #include <QTimer>
 
 namespace {
-// The dialog's gradient colours: a pale line between two dark ones shows on light and dark desktops.
-const QColor kOutlineDark(0, 0, 30);
-const QColor kOutlinePale(220, 220, 250);
-}
+// The ends of the dialog's gradient: a pale line between two dark ones shows on light and dark desktops.
+const QColor OutlineDark = DialogColours::gradient(0);
+const QColor OutlinePale = DialogColours::gradient(DialogLayout::GradientPeak);
+} // namespace
 
 OutlineAnimation::OutlineAnimation()
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
@@ -62,7 +64,7 @@ void OutlineAnimation::showFrame(const QRect &screenRect)
 void OutlineAnimation::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), kOutlineDark);
-    painter.setPen(kOutlinePale);
+    painter.fillRect(rect(), OutlineDark);
+    painter.setPen(OutlinePale);
     painter.drawRect(rect().adjusted(1, 1, -2, -2));
 }

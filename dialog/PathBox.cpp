@@ -1,6 +1,6 @@
 // The picture path box; see PathBox.h.
-#include "PathBox.h"
-#include "DialogValues.h"
+#include "dialog/PathBox.h"
+#include "dialog/DialogValues.h"
 
 #include <QKeyEvent>
 #include <QMimeData>

@@ -1,5 +1,5 @@
 // A widget with a persistent drawing surface; see PictureBox.h.
-#include "PictureBox.h"
+#include "dialog/PictureBox.h"
 
 #include <QPainter>
 

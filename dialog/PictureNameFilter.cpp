@@ -1,5 +1,5 @@
 // The file chooser's filter entry; see PictureNameFilter.h.
-#include "PictureNameFilter.h"
+#include "dialog/PictureNameFilter.h"
 
 QString PictureNameFilter::description() { return QStringLiteral("画像ﾌｧｲﾙ (BMP JPG)"); }
 

@@ -1,17 +1,21 @@
-// The settings dialog: its controls, load sequence, drawn backgrounds and handlers.
-#include "Helixcavern_P.h"
+// The settings dialog: its controls, opening steps, drawn backgrounds and what its controls do.
+#include "dialog/SettingsDialog.h"
 
-#include "Command.h"
-#include "DialogLayout.h"
-#include "DialogValues.h"
-#include "EventLabel.h"
-#include "Helixcavern_B.h"
-#include "OutlineAnimation.h"
-#include "PathBox.h"
-#include "PictureBox.h"
-#include "PictureNameFilter.h"
-#include "PropertyBag.h"
-#include "SpeedScrollBar.h"
+#include "app/WindowCaptions.h"
+#include "button/DialogFont.h"
+#include "button/PropertyBag.h"
+#include "button/SkinnedButton.h"
+#include "dialog/DialogColours.h"
+#include "dialog/DialogValues.h"
+#include "dialog/EventLabel.h"
+#include "dialog/OutlineAnimation.h"
+#include "dialog/PathBox.h"
+#include "dialog/PictureBox.h"
+#include "dialog/PictureNameFilter.h"
+#include "dialog/SpeedScrollBar.h"
+#include "settings/FilePath.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsLocation.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,7 +24,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
-#include <QFontDatabase>
 #include <QImageReader>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -34,24 +37,15 @@
 
 #include <limits>
 
-using namespace Helixcavern_B;
-
-qint16 Helixcavern_P::AnimOriginX = 0;
-qint16 Helixcavern_P::AnimOriginY = 0;
-
 namespace {
-const QString kFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
-// 9.75 points at the 96 dots per inch the twips layout assumes: 13 pixels.
-constexpr int kFontPixelSize = 13;
-
-const QColor kPanelBase(0x80, 0x80, 0x80);        // the panels' base colour before tiling
-const QColor kVersionColour(0xFF, 0xFF, 0xFF);    // white
-const QColor kLinkColour(0xFF, 0xFF, 0xC0);       // pale yellow
-constexpr QPoint kLinkPointerHotSpot(12, 10);
+const QColor PanelBase(0x80, 0x80, 0x80);     // the panels' colour before their tile covers them
+const QColor VersionColour(0xFF, 0xFF, 0xFF); // white
+const QColor LinkColour(0xFF, 0xFF, 0xC0);    // pale yellow
+constexpr QPoint LinkPointerHotSpot(12, 10);
 
 QImage picture(const char *resource) { return QImage(QString::fromLatin1(resource)); }
 
-QLabel *pictureLabel(QWidget *parent, const QImage &image)
+QLabel *imageLabel(QWidget *parent, const QImage &image)
 {
     auto *label = new QLabel(parent);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -67,14 +61,14 @@ void setTextColour(QWidget *label, const QColor &colour)
     label->setPalette(palette);
 }
 
-// A Command button restored from a stored design holding only its caption and its font.
-Command *designedButton(QWidget *parent, const QString &caption)
+// A skinned button restored from a stored design holding only its caption and its font.
+SkinnedButton *designedButton(QWidget *parent, const QString &caption)
 {
-    auto *button = new Command(parent);
+    auto *button = new SkinnedButton(parent);
     PropertyBag design;
-    design.WriteProperty(QStringLiteral("Caption"), caption);
-    design.WriteProperty(QStringLiteral("Font"), QVariant::fromValue(Helixcavern_P::dialogFont()));
-    button->ReadProperties(design);
+    design.writeProperty(QStringLiteral("Caption"), caption);
+    design.writeProperty(QStringLiteral("Font"), QVariant::fromValue(DialogFont::font()));
+    button->readProperties(design);
     return button;
 }
 
@@ -86,163 +80,133 @@ bool fitsInt16(int value)
 }
 } // namespace
 
-QString Helixcavern_P::caption() { return DialogCaption; }
-
-QFont Helixcavern_P::dialogFont()
+SettingsDialog::SettingsDialog(const Settings &settings, const QString &settingsPath, QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      settings_(settings), settingsPath_(settingsPath)
 {
-    static const bool substituted = [] {
-        QStringList substitutes{QStringLiteral("IPAPGothic")};
-        for (const QString &family : QFontDatabase::families(QFontDatabase::Japanese))
-            if (!substitutes.contains(family))
-                substitutes.append(family);
-        QFont::insertSubstitutions(kFontFamily, substitutes);
-        return true;
-    }();
-    Q_UNUSED(substituted);
-    QFont font(kFontFamily);
-    font.setPixelSize(kFontPixelSize);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
-Helixcavern_P::Helixcavern_P()
-    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      endProgram([](int status) { EndProgram(status); }), settingsPath([] { return settingsFilePath(); })
-{
-    setWindowTitle(caption());
+    setWindowTitle(WindowCaptions::Dialog);
     setWindowModality(Qt::ApplicationModal);
-    setFont(dialogFont());
+    setFont(DialogFont::font());
     const QImage icon = picture(":/dialog/icon.png");
     if (!icon.isNull())
         setWindowIcon(QIcon(QPixmap::fromImage(icon)));
     setFixedSize(DialogLayout::ClientWidth, DialogLayout::ClientHeight);
+    tile_ = picture(":/dialog/tile.bmp").convertToFormat(QImage::Format_RGB32);
+    markOn_ = QPixmap::fromImage(picture(":/dialog/option_on.jpg"));
+    markOff_ = QPixmap::fromImage(picture(":/dialog/option_off.jpg"));
     buildControls();
     connectHandlers();
     orderTabStops();
 }
 
-Helixcavern_P::~Helixcavern_P() = default;
+SettingsDialog::~SettingsDialog() = default;
 
-void Helixcavern_P::placeControl(QWidget *control, const char *name)
+void SettingsDialog::placeControl(QWidget *control, Control which)
 {
-    control->setObjectName(QLatin1String(name));
-    const auto place = DialogLayout::place(QLatin1String(name));
-    if (!place)
-        return;
-    QRect rect = DialogLayout::pixelRect(*place);
+    const DialogLayout::Place &place = DialogLayout::place(which);
+    control->setObjectName(QLatin1String(place.name));
+    QRect rect = DialogLayout::pixelRect(place);
     // Inside a panel, positions count from the area inside its border.
-    if (place->container != DialogLayout::Container::Window)
+    if (place.container != DialogLayout::Container::Window)
         rect.translate(control->parentWidget()->contentsRect().topLeft());
     control->setGeometry(rect);
 }
 
-void Helixcavern_P::buildControls()
+void SettingsDialog::buildControls()
 {
     const QImage heading = picture(":/dialog/heading.jpg");
 
-    Pic_B = new PictureBox(this, PictureBox::Border::Sunken, kPanelBase);
-    placeControl(Pic_B, "Pic_B");
-    Img_TT[0] = pictureLabel(Pic_B, heading);
-    placeControl(Img_TT[0], "Img_TT(0)");
-    lbl[0] = new QLabel(QStringLiteral("画像の選択"), Pic_B);
-    lbl[0]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    placeControl(lbl[0], "lbl(0)");
-    const QString choices[2] = {QStringLiteral("ｶﾚﾝﾄ・ﾃﾞｽｸﾄｯﾌﾟ"), QStringLiteral("画像ﾌｧｲﾙを指定")};
-    for (int i = 0; i < 2; ++i) {
-        Img_Sel[i] = new EventLabel(Pic_B);
-        placeControl(Img_Sel[i], i == 0 ? "Img_Sel(0)" : "Img_Sel(1)");
-        lbl_Sel[i] = new EventLabel(Pic_B);
-        lbl_Sel[i]->setText(choices[i]);
-        placeControl(lbl_Sel[i], i == 0 ? "lbl_Sel(0)" : "lbl_Sel(1)");
-    }
-    Cmd_Pic = designedButton(Pic_B, QStringLiteral("..."));
-    placeControl(Cmd_Pic, "Cmd_Pic");
-    Pname = new PathBox(Pic_B);
-    placeControl(Pname, "Pname");
-    Display = new PictureBox(Pic_B, PictureBox::Border::Sunken, windowBackground());
-    placeControl(Display, "Display");
+    pictureChoicePanel_ = new PictureBox(this, PictureBox::Border::Sunken, PanelBase);
+    placeControl(pictureChoicePanel_, Control::PictureChoicePanel);
+    pictureChoiceHeading_ = imageLabel(pictureChoicePanel_, heading);
+    placeControl(pictureChoiceHeading_, Control::PictureChoiceHeading);
+    pictureChoiceTitle_ = new QLabel(QStringLiteral("画像の選択"), pictureChoicePanel_);
+    pictureChoiceTitle_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    placeControl(pictureChoiceTitle_, Control::PictureChoiceTitle);
+    desktopMark_ = new EventLabel(pictureChoicePanel_);
+    placeControl(desktopMark_, Control::DesktopMark);
+    desktopLabel_ = new EventLabel(pictureChoicePanel_);
+    desktopLabel_->setText(QStringLiteral("ｶﾚﾝﾄ・ﾃﾞｽｸﾄｯﾌﾟ"));
+    placeControl(desktopLabel_, Control::DesktopLabel);
+    pictureMark_ = new EventLabel(pictureChoicePanel_);
+    placeControl(pictureMark_, Control::PictureMark);
+    pictureLabel_ = new EventLabel(pictureChoicePanel_);
+    pictureLabel_->setText(QStringLiteral("画像ﾌｧｲﾙを指定"));
+    placeControl(pictureLabel_, Control::PictureLabel);
+    browseButton_ = designedButton(pictureChoicePanel_, QStringLiteral("..."));
+    placeControl(browseButton_, Control::BrowseButton);
+    pathBox_ = new PathBox(pictureChoicePanel_);
+    placeControl(pathBox_, Control::PathBox);
+    previewBox_ = new PictureBox(pictureChoicePanel_, PictureBox::Border::Sunken, windowBackground());
+    placeControl(previewBox_, Control::PreviewBox);
 
-    Pic_D = new PictureBox(this, PictureBox::Border::Sunken, kPanelBase);
-    placeControl(Pic_D, "Pic_D");
-    Img_TT[2] = pictureLabel(Pic_D, heading);
-    placeControl(Img_TT[2], "Img_TT(2)");
-    lbl[3] = new QLabel(QStringLiteral("回転速度"), Pic_D);
-    lbl[3]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    placeControl(lbl[3], "lbl(3)");
-    lbl[4] = new QLabel(QStringLiteral("遅い"), Pic_D);
-    placeControl(lbl[4], "lbl(4)");
-    HS_Fast = new SpeedScrollBar(Pic_D);
-    HS_Fast->setRange(DialogValues::SpeedMinimum, DialogValues::SpeedMaximum);
-    HS_Fast->setSingleStep(1);
-    HS_Fast->setPageStep(10);
-    HS_Fast->setFocusPolicy(Qt::StrongFocus); // a keyboard stop, like the other controls
-    HS_Fast->setValue(DialogValues::SpeedMinimum);
-    placeControl(HS_Fast, "HS_Fast");
-    lbl[5] = new QLabel(QStringLiteral("速い"), Pic_D);
-    placeControl(lbl[5], "lbl(5)");
-    lbl_Fast = new QLabel(Pic_D);
-    lbl_Fast->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    placeControl(lbl_Fast, "lbl_Fast");
+    speedPanel_ = new PictureBox(this, PictureBox::Border::Sunken, PanelBase);
+    placeControl(speedPanel_, Control::SpeedPanel);
+    speedHeading_ = imageLabel(speedPanel_, heading);
+    placeControl(speedHeading_, Control::SpeedHeading);
+    speedTitle_ = new QLabel(QStringLiteral("回転速度"), speedPanel_);
+    speedTitle_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    placeControl(speedTitle_, Control::SpeedTitle);
+    slowLabel_ = new QLabel(QStringLiteral("遅い"), speedPanel_);
+    placeControl(slowLabel_, Control::SlowLabel);
+    speedBar_ = new SpeedScrollBar(speedPanel_);
+    speedBar_->setRange(DialogValues::SpeedMinimum, DialogValues::SpeedMaximum);
+    speedBar_->setSingleStep(1);
+    speedBar_->setPageStep(10);
+    speedBar_->setFocusPolicy(Qt::StrongFocus); // a keyboard stop, like the other controls
+    speedBar_->setValue(DialogValues::SpeedMinimum);
+    placeControl(speedBar_, Control::SpeedBar);
+    fastLabel_ = new QLabel(QStringLiteral("速い"), speedPanel_);
+    placeControl(fastLabel_, Control::FastLabel);
+    speedReadout_ = new QLabel(speedPanel_);
+    speedReadout_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    placeControl(speedReadout_, Control::SpeedReadout);
 
-    lbl[9] = new QLabel(QStringLiteral("Helixcavern Ver." HELIXCAVERN_VERSION), this);
-    setTextColour(lbl[9], kVersionColour);
-    placeControl(lbl[9], "lbl(9)");
-    lbl_URL = new EventLabel(this);
-    lbl_URL->setText(QStringLiteral(HELIXCAVERN_URL));
-    QFont linkFont = dialogFont();
+    versionLabel_ = new QLabel(QStringLiteral("Helixcavern Ver." HELIXCAVERN_VERSION), this);
+    setTextColour(versionLabel_, VersionColour);
+    placeControl(versionLabel_, Control::VersionLabel);
+    linkLabel_ = new EventLabel(this);
+    linkLabel_->setText(QStringLiteral(HELIXCAVERN_URL));
+    QFont linkFont = DialogFont::font();
     linkFont.setUnderline(true);
-    lbl_URL->setFont(linkFont);
-    setTextColour(lbl_URL, kLinkColour);
-    placeControl(lbl_URL, "lbl_URL");
-    Cmd_Can = designedButton(this, QStringLiteral("ｷｬﾝｾﾙ"));
-    placeControl(Cmd_Can, "Cmd_Can");
-    Cmd_Set = designedButton(this, QStringLiteral("設定"));
-    placeControl(Cmd_Set, "Cmd_Set");
-
-    // Stores: they lie right of the client area, are never shown and only hold pictures.
-    Pic_Dummy = new PictureBox(this, PictureBox::Border::None, windowBackground());
-    placeControl(Pic_Dummy, "Pic_Dummy");
-    Pic_Mbl = new PictureBox(this, PictureBox::Border::None, kPanelBase);
-    placeControl(Pic_Mbl, "Pic_Mbl");
-    Pic_Mbl->setPicture(picture(":/dialog/tile.bmp"));
-    Img_Opt_On = pictureLabel(this, picture(":/dialog/option_on.jpg"));
-    placeControl(Img_Opt_On, "Img_Opt_On");
-    Img_Opt_Off = pictureLabel(this, picture(":/dialog/option_off.jpg"));
-    placeControl(Img_Opt_Off, "Img_Opt_Off");
-    for (QWidget *store : {static_cast<QWidget *>(Pic_Dummy), static_cast<QWidget *>(Pic_Mbl),
-                           static_cast<QWidget *>(Img_Opt_On), static_cast<QWidget *>(Img_Opt_Off)})
-        store->hide();
+    linkLabel_->setFont(linkFont);
+    setTextColour(linkLabel_, LinkColour);
+    placeControl(linkLabel_, Control::LinkLabel);
+    cancelButton_ = designedButton(this, QStringLiteral("ｷｬﾝｾﾙ"));
+    placeControl(cancelButton_, Control::CancelButton);
+    saveButton_ = designedButton(this, QStringLiteral("設定"));
+    placeControl(saveButton_, Control::SaveButton);
 }
 
-void Helixcavern_P::connectHandlers()
+void SettingsDialog::connectHandlers()
 {
-    for (int i = 0; i < 2; ++i) {
-        connect(Img_Sel[i], &EventLabel::MouseDown, this, [this, i] { Img_Sel_MouseDown(i); });
-        connect(lbl_Sel[i], &EventLabel::MouseDown, this, [this, i] { lbl_Sel_MouseDown(i); });
-    }
+    connect(desktopMark_, &EventLabel::pressed, this, [this] { chooseSourceByMark(Settings::Desktop); });
+    connect(desktopLabel_, &EventLabel::pressed, this, [this] { chooseSourceByLabel(Settings::Desktop); });
+    connect(pictureMark_, &EventLabel::pressed, this, [this] { chooseSourceByMark(Settings::Picture); });
+    connect(pictureLabel_, &EventLabel::pressed, this, [this] { chooseSourceByLabel(Settings::Picture); });
     // valueChanged covers both a finished change and each step of a thumb drag.
-    connect(HS_Fast, &QScrollBar::valueChanged, this, &Helixcavern_P::HS_Fast_Change);
-    connect(lbl_URL, &EventLabel::Click, this, &Helixcavern_P::lbl_URL_Click);
-    connect(Cmd_Pic, &Command::Click, this, &Helixcavern_P::Cmd_Pic_Click);
-    connect(Cmd_Set, &Command::Click, this, &Helixcavern_P::Cmd_Set_Click);
-    connect(Cmd_Can, &Command::Click, this, &Helixcavern_P::Cmd_Can_Click);
+    connect(speedBar_, &QScrollBar::valueChanged, this, &SettingsDialog::showSpeed);
+    connect(linkLabel_, &EventLabel::clicked, this, &SettingsDialog::openWebPage);
+    connect(browseButton_, &SkinnedButton::clicked, this, &SettingsDialog::browseForPicture);
+    connect(saveButton_, &SkinnedButton::clicked, this, &SettingsDialog::saveAndClose);
+    connect(cancelButton_, &SkinnedButton::clicked, this, &SettingsDialog::cancel);
 }
 
-QList<QWidget *> Helixcavern_P::tabStops() const
+QList<QWidget *> SettingsDialog::tabStops() const
 {
     // The panels come first (the first of them has the focus at start, which shows nothing); then
-    // the speed, the path, cancel, set and browse.
-    return {Pic_B, Pic_D, HS_Fast, Pname, Cmd_Can, Cmd_Set, Cmd_Pic};
+    // the speed, the path, cancel, save and browse.
+    return {pictureChoicePanel_, speedPanel_, speedBar_, pathBox_, cancelButton_, saveButton_, browseButton_};
 }
 
-void Helixcavern_P::orderTabStops()
+void SettingsDialog::orderTabStops()
 {
-    Pic_B->setFocusPolicy(Qt::TabFocus);
-    Pic_D->setFocusPolicy(Qt::TabFocus);
-    Pic_B->setFocus();
+    pictureChoicePanel_->setFocusPolicy(Qt::TabFocus);
+    speedPanel_->setFocusPolicy(Qt::TabFocus);
+    pictureChoicePanel_->setFocus();
 }
 
-bool Helixcavern_P::focusNextPrevChild(bool next)
+bool SettingsDialog::focusNextPrevChild(bool next)
 {
     // The keyboard order is kept here rather than in Qt's focus chain, which reorders a text box's
     // inner widgets along with it.
@@ -262,7 +226,7 @@ bool Helixcavern_P::focusNextPrevChild(bool next)
     return false;
 }
 
-int Helixcavern_P::run()
+int SettingsDialog::run(const Settings &settings, const QString &settingsPath)
 {
     // Qt's own texts (the file chooser's columns and buttons, the message box) in Japanese too,
     // where the system has Qt's translations.
@@ -270,132 +234,136 @@ int Helixcavern_P::run()
     if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTexts);
-    Helixcavern_P dialog;
-    dialog.Form_Load();
+    SettingsDialog dialog(settings, settingsPath);
     QEventLoop modal;
-    connect(&dialog, &Helixcavern_P::unloaded, &modal, &QEventLoop::quit);
-    dialog.show();
-    modal.exec();
-    return 0;
+    connect(&dialog, &SettingsDialog::finished, &modal, &QEventLoop::exit);
+    dialog.open();
+    return modal.exec();
 }
 
-void Helixcavern_P::Form_Load()
+void SettingsDialog::open()
+{
+    placeOnScreen();
+    prepareButtons();
+    tilePanel(pictureChoicePanel_);
+    tilePanel(speedPanel_);
+    showSourceMarks();
+    pathBox_->setText(settings_.pictureFile);
+    showStoredSpeed();
+    if (settings_.textureSource == Settings::Picture) {
+        browseButton_->setButtonEnabled(true);
+        drawPreview();
+        settings_.pictureFolder = FilePath::folderOf(pathBox_->text());
+    } else {
+        browseButton_->setButtonEnabled(false);
+        settings_.pictureFolder = SettingsLocation::programFolder();
+    }
+    const QImage pointer = picture(":/dialog/pointer.png");
+    linkLabel_->setCursor(pointer.isNull() ? QCursor(Qt::PointingHandCursor)
+                                           : QCursor(QPixmap::fromImage(pointer), LinkPointerHotSpot.x(),
+                                                     LinkPointerHotSpot.y()));
+    rememberPointer();
+    playOpenAnimation();
+    show();
+}
+
+void SettingsDialog::placeOnScreen()
 {
     setFixedSize(DialogLayout::ClientWidth, DialogLayout::ClientHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         move(area.topLeft() + DialogLayout::windowPosition(area.size()));
     }
-    PrepareCommandButtons(this, true, true);
-    TilePanel(Pic_B);
-    TilePanel(Pic_D);
-    showOptionMarks();
-    Pname->setText(PictureFile);
-    if (const auto position = DialogValues::speedPosition(Speed))
-        HS_Fast->setValue(*position); // a speed out of range leaves the scroll bar at 1
-    lbl_Fast->setText(DialogValues::speedText(Speed));
-    if (TextureSource == 1) {
-        Cmd_Pic->SetEnabled(true);
-        DrawPreview();
-        PictureFolder = GetFolder(Pname->text());
-    } else {
-        Cmd_Pic->SetEnabled(false);
-        PictureFolder = programFolder();
-    }
-    const QImage pointer = picture(":/dialog/pointer.png");
-    lbl_URL->setCursor(pointer.isNull() ? QCursor(Qt::PointingHandCursor)
-                                        : QCursor(QPixmap::fromImage(pointer), kLinkPointerHotSpot.x(),
-                                                  kLinkPointerHotSpot.y()));
-    const QPoint origin = QCursor::pos();
-    if (fitsInt16(origin.x()))
-        AnimOriginX = qint16(origin.x());
-    if (fitsInt16(origin.y()))
-        AnimOriginY = qint16(origin.y());
-    AnimateWindowOpen(this);
 }
 
-void Helixcavern_P::Form_Resize()
+void SettingsDialog::prepareButtons()
+{
+    for (SkinnedButton *button : {browseButton_, cancelButton_, saveButton_})
+        button->startHoverTracking();
+}
+
+void SettingsDialog::showStoredSpeed()
+{
+    if (const auto position = DialogValues::speedPosition(settings_.speed))
+        speedBar_->setValue(*position); // a speed out of range leaves the scroll bar at 1
+    speedReadout_->setText(DialogValues::speedText(settings_.speed));
+}
+
+void SettingsDialog::rememberPointer()
+{
+    // A coordinate beyond 16 bits keeps the one remembered before.
+    const QPoint origin = QCursor::pos();
+    if (fitsInt16(origin.x()))
+        animationOriginX_ = qint16(origin.x());
+    if (fitsInt16(origin.y()))
+        animationOriginY_ = qint16(origin.y());
+}
+
+void SettingsDialog::playOpenAnimation()
+{
+    OutlineAnimation::play(QRect(animationOriginX_, animationOriginY_, 0, 0), frameGeometry());
+}
+
+void SettingsDialog::playCloseAnimation()
+{
+    OutlineAnimation::play(frameGeometry(), QRect(animationOriginX_, animationOriginY_, 0, 0));
+}
+
+void SettingsDialog::drawBackground()
 {
     const int height = this->height();
     background_ = QImage(size(), QImage::Format_RGB32);
-    background_.fill(kPanelBase); // the base colour, covered at once by the rows below
+    background_.fill(PanelBase); // covered at once by the rows below
     QPainter painter(&background_);
-    for (int row = 0; row < height; ++row) {
-        const int c = DialogLayout::gradientLevel(row, height);
-        painter.fillRect(QRect(0, row, width(), 1), QColor(c, c, c + DialogLayout::GradientBlueLift));
-    }
+    for (int row = 0; row < height; ++row)
+        painter.fillRect(QRect(0, row, width(), 1), DialogColours::gradient(DialogLayout::gradientLevel(row, height)));
     update();
 }
 
-void Helixcavern_P::Form_Unload() { AnimateWindowClose(this); }
-
-void Helixcavern_P::PrepareCommandButtons(QWidget *form, bool doInitialize, bool enable)
+void SettingsDialog::tilePanel(PictureBox *panel)
 {
-    for (Command *button : form->findChildren<Command *>()) {
-        if (doInitialize)
-            button->Initialize();
-        else
-            button->SetEnabled(enable);
-    }
-}
-
-void Helixcavern_P::TilePanel(PictureBox *target)
-{
-    const QImage &tile = Pic_Mbl->surface();
-    QImage &surface = target->surface();
+    QImage &surface = panel->surface();
     {
         QPainter painter(&surface);
-        for (const QPoint &origin : DialogLayout::tileOrigins(tile.size(), surface.size()))
-            painter.drawImage(origin, tile);
+        for (const QPoint &origin : DialogLayout::tileOrigins(tile_.size(), surface.size()))
+            painter.drawImage(origin, tile_);
     }
-    target->update();
+    panel->update();
 }
 
-void Helixcavern_P::DrawPreview()
+void SettingsDialog::drawPreview()
 {
-    const QString path = Pname->text();
-    if (!path.isEmpty() && FileExists(path)) {
+    const QString path = pathBox_->text();
+    if (!path.isEmpty() && FilePath::isReadableFile(path)) {
         QImageReader reader(path);
-        const QImage decoded = reader.read();
         // A file that cannot be decoded shows the empty box, never a picture previewed before.
-        if (!decoded.isNull()) {
-            Pic_Dummy->setPicture(decoded);
-            const QImage &source = Pic_Dummy->surface();
+        const QImage source = reader.read().convertToFormat(QImage::Format_RGB32);
+        if (!source.isNull()) {
             const QSizeF size = DialogLayout::previewSize(source.size());
             // The box takes the computed size; the scaled picture is drawn from its inner corner
             // and cut off by the border, as in any bordered picture box.
             const QSize drawn(DialogLayout::roundHalfEven(size.width()), DialogLayout::roundHalfEven(size.height()));
-            Display->resize(drawn);
+            previewBox_->resize(drawn);
             if (!drawn.isEmpty()) {
-                QPainter painter(&Display->surface());
+                QPainter painter(&previewBox_->surface());
                 painter.drawImage(0, 0, source.scaled(drawn, Qt::IgnoreAspectRatio, Qt::FastTransformation));
             }
-            Display->update();
+            previewBox_->update();
             return;
         }
     }
     emptyPreview();
 }
 
-void Helixcavern_P::emptyPreview()
+void SettingsDialog::emptyPreview()
 {
-    Display->clearPicture();
-    Display->resize(DialogLayout::PreviewSide, DialogLayout::PreviewSide);
+    previewBox_->clearPicture();
+    previewBox_->resize(DialogLayout::PreviewSide, DialogLayout::PreviewSide);
 }
 
-void Helixcavern_P::AnimateWindowOpen(QWidget *window)
+void SettingsDialog::browseForPicture()
 {
-    OutlineAnimation::play(QRect(AnimOriginX, AnimOriginY, 0, 0), window->frameGeometry());
-}
-
-void Helixcavern_P::AnimateWindowClose(QWidget *window)
-{
-    OutlineAnimation::play(window->frameGeometry(), QRect(AnimOriginX, AnimOriginY, 0, 0));
-}
-
-void Helixcavern_P::Cmd_Pic_Click()
-{
-    QFileDialog chooser(this, QStringLiteral("ﾌｧｲﾙを開く"), PictureFolder);
+    QFileDialog chooser(this, QStringLiteral("ﾌｧｲﾙを開く"), settings_.pictureFolder);
     chooser.setObjectName(QStringLiteral("FileChooser"));
     chooser.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
@@ -411,102 +379,94 @@ void Helixcavern_P::Cmd_Pic_Click()
     const QString chosen = chooser.selectedFiles().value(0);
     if (chosen.isEmpty())
         return;
-    PictureFile = chosen;
-    Pname->setText(PictureFile);
-    PictureFolder = GetFolder(Pname->text());
-    DrawPreview();
+    settings_.pictureFile = QFile::encodeName(chosen);
+    pathBox_->setText(settings_.pictureFile);
+    settings_.pictureFolder = FilePath::folderOf(pathBox_->text());
+    drawPreview();
 }
 
-void Helixcavern_P::showOptionMarks()
+void SettingsDialog::showSourceMarks()
 {
-    // Only 0 and 1 have marks; any other source leaves both as they are.
-    if (TextureSource != 0 && TextureSource != 1)
+    // Only the desktop and the picture file have marks; any other source leaves both as they are.
+    const qint16 source = settings_.textureSource;
+    if (source != Settings::Desktop && source != Settings::Picture)
         return;
-    Img_Sel[TextureSource]->setPixmap(Img_Opt_On->pixmap());
-    Img_Sel[TextureSource ^ 1]->setPixmap(Img_Opt_Off->pixmap());
+    (source == Settings::Desktop ? desktopMark_ : pictureMark_)->setPixmap(markOn_);
+    (source == Settings::Desktop ? pictureMark_ : desktopMark_)->setPixmap(markOff_);
 }
 
-void Helixcavern_P::chooseSource(int index, bool clearPath)
+void SettingsDialog::chooseSource(qint16 source, bool clearPath)
 {
-    TextureSource = qint16(index);
-    showOptionMarks();
-    if (TextureSource == 1) {
-        Cmd_Pic->SetEnabled(true);
+    settings_.textureSource = source;
+    showSourceMarks();
+    if (source == Settings::Picture) {
+        browseButton_->setButtonEnabled(true);
         return;
     }
-    Cmd_Pic->SetEnabled(false);
+    browseButton_->setButtonEnabled(false);
     if (clearPath) {
-        Pname->setText(QString());
+        pathBox_->setText(QString());
         emptyPreview();
     }
 }
 
-void Helixcavern_P::Img_Sel_MouseDown(int index) { chooseSource(index, false); }
+void SettingsDialog::chooseSourceByMark(qint16 source) { chooseSource(source, false); }
 
-void Helixcavern_P::lbl_Sel_MouseDown(int index) { chooseSource(index, true); }
+void SettingsDialog::chooseSourceByLabel(qint16 source) { chooseSource(source, true); }
 
-void Helixcavern_P::HS_Fast_Change() { lbl_Fast->setText(QString::number(HS_Fast->value())); }
+void SettingsDialog::showSpeed() { speedReadout_->setText(QString::number(speedBar_->value())); }
 
-void Helixcavern_P::lbl_URL_Click()
+void SettingsDialog::openWebPage()
 {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    QDesktopServices::openUrl(QUrl(lbl_URL->text()));
+    QDesktopServices::openUrl(QUrl(linkLabel_->text()));
     QGuiApplication::restoreOverrideCursor();
 }
 
-bool Helixcavern_P::saveSettings()
+bool SettingsDialog::save()
 {
-    const QString path = settingsPath();
-    const QList<std::pair<QString, QString>> values{
-        {KeyTextureSource, DialogValues::settingNumber(TextureSource)},
-        {KeyPictureFile, Pname->text()},
-        {KeySpeed, DialogValues::settingNumber(HS_Fast->value())},
-    };
+    settings_.pictureFile = QFile::encodeName(pathBox_->text());
+    settings_.speed = float(speedBar_->value());
     QString reason;
-    if (WriteIniStrings(SettingsSection, values, path, &reason))
+    if (SettingsFile::save(settings_, settingsPath_, &reason))
         return true;
     QMessageBox message(QMessageBox::Warning, QStringLiteral("Helixcavern"),
                         QStringLiteral("設定を保存できませんでした。\n\nﾌｧｲﾙ: %1\n理由: %2")
-                            .arg(QDir::toNativeSeparators(path), reason.isEmpty() ? QStringLiteral("不明") : reason),
+                            .arg(QDir::toNativeSeparators(settingsPath_),
+                                 reason.isEmpty() ? QStringLiteral("不明") : reason),
                         QMessageBox::Ok, this);
     message.setObjectName(QStringLiteral("SaveError"));
     message.exec();
     return false;
 }
 
-void Helixcavern_P::Cmd_Set_Click()
+void SettingsDialog::saveAndClose()
 {
-    if (saveSettings())
-        unloadAndEnd(); // a failed save keeps the dialog open: the user may retry or cancel
+    if (save())
+        close(); // a failed save keeps the dialog open: the user may retry or cancel
 }
 
-void Helixcavern_P::Cmd_Can_Click() { unloadAndEnd(); }
+void SettingsDialog::cancel() { close(); }
 
-void Helixcavern_P::unloadAndEnd()
+void SettingsDialog::paintEvent(QPaintEvent *)
 {
-    close();
-    endProgram(0);
-}
-
-void Helixcavern_P::paintEvent(QPaintEvent *)
-{
-    // Shows the persistent background surface, as the runtime redraws an auto-redrawn form.
+    // The gradient is drawn once per size (drawBackground); every repaint copies it.
     QPainter painter(this);
     painter.drawImage(0, 0, background_);
 }
 
-void Helixcavern_P::resizeEvent(QResizeEvent *event)
+void SettingsDialog::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    Form_Resize();
+    drawBackground();
 }
 
-void Helixcavern_P::closeEvent(QCloseEvent *event)
+void SettingsDialog::closeEvent(QCloseEvent *event)
 {
-    if (!unloaded_) {
-        unloaded_ = true;
-        Form_Unload();
-    }
     event->accept();
-    emit unloaded();
+    if (finished_)
+        return;
+    finished_ = true;
+    playCloseAnimation();
+    emit finished(0);
 }

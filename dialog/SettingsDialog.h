@@ -2,94 +2,46 @@
 // speed, link, and the save and cancel buttons.
 #pragma once
 
+#include "dialog/DialogLayout.h"
+#include "settings/Settings.h"
+
 #include <QImage>
+#include <QPixmap>
+#include <QPoint>
+#include <QString>
 #include <QWidget>
 
-#include <array>
-#include <functional>
-
-class Command;
 class EventLabel;
 class PathBox;
 class PictureBox;
 class QLabel;
 class QScrollBar;
+class SkinnedButton;
 
-class Helixcavern_P : public QWidget
+// The dialog edits its own copy of the settings and saves it into the settings file when the user
+// saves. Its controls carry object names by role (see DialogLayout::Control), e.g. "saveButton".
+class SettingsDialog : public QWidget
 {
     Q_OBJECT
 public:
-    // Builds the dialog from its design, runs the load sequence and shows it modally; returns the
-    // exit status once the window has been closed by its close control. Save and cancel end the
-    // program themselves.
-    static int run();
+    // Opens the dialog for `settings` modally, with Qt's own texts in Japanese where the system has
+    // Qt's translations, and returns the status it finished with once it has closed.
+    static int run(const Settings &settings, const QString &settingsPath);
 
-    // The dialog as designed: every control at its place, no settings applied yet.
-    Helixcavern_P();
-    ~Helixcavern_P() override;
+    // The dialog as designed, every control at its place, nothing of `settings` shown yet. Saving
+    // writes the file at `settingsPath`.
+    SettingsDialog(const Settings &settings, const QString &settingsPath, QWidget *parent = nullptr);
+    ~SettingsDialog() override;
 
-    static QString caption(); // "Helixcavernの設定", also the mark by which a running dialog is found
-    // The dialog's font: "ＭＳ Ｐゴシック" 9.75 pt, substituted by IPAPGothic or another Japanese font.
-    static QFont dialogFont();
-
-    // The load sequence: size and place, prepare buttons, tile panels, show the settings values,
-    // remember the pointer and play the opening animation.
-    void Form_Load();
-    // Draws the background gradient into the window's persistent surface.
-    void Form_Resize();
-    // Plays the closing animation towards where the pointer was at load.
-    void Form_Unload();
-
-    // Initializes every Command button of `form` (doInitialize) or sets their Enabled to `enable`.
-    static void PrepareCommandButtons(QWidget *form, bool doInitialize, bool enable);
-    // Covers the panel's surface with copies of the tile, starting at its top-left corner.
-    void TilePanel(PictureBox *target);
-    // Shows the picture named in Pname scaled into Display, or the empty 80 x 80 box.
-    void DrawPreview();
-
-    // Grow from / shrink to the pointer's position at load (AnimOriginX, AnimOriginY).
-    static void AnimateWindowOpen(QWidget *window);
-    static void AnimateWindowClose(QWidget *window);
-    static qint16 AnimOriginX;
-    static qint16 AnimOriginY;
-
-    // Handlers of the controls.
-    void Cmd_Pic_Click();                          // browse for the picture
-    void Img_Sel_MouseDown(int index);             // choose the source by its mark
-    void lbl_Sel_MouseDown(int index);             // choose the source by its label
-    void HS_Fast_Change();                         // show the speed
-    void lbl_URL_Click();                          // open the web page
-    void Cmd_Set_Click();                          // save and end
-    void Cmd_Can_Click();                          // end without saving
-
-    // What ends the program and where the settings file is; tests replace them.
-    std::function<void(int)> endProgram;
-    std::function<QString()> settingsPath;
-    // The background surface the gradient is drawn into.
-    const QImage &backgroundSurface() const { return background_; }
-
-    // The controls, by their names.
-    PictureBox *Pic_B;
-    std::array<QLabel *, 3> Img_TT{};      // members 0 and 2
-    std::array<QLabel *, 10> lbl{};        // members 0, 3, 4, 5 and 9
-    std::array<EventLabel *, 2> Img_Sel{}; // index = the TextureSource it stands for
-    std::array<EventLabel *, 2> lbl_Sel{};
-    Command *Cmd_Pic;
-    PathBox *Pname;
-    PictureBox *Display;
-    PictureBox *Pic_D;
-    QScrollBar *HS_Fast;
-    QLabel *lbl_Fast;
-    EventLabel *lbl_URL;
-    Command *Cmd_Can;
-    Command *Cmd_Set;
-    PictureBox *Pic_Dummy;
-    PictureBox *Pic_Mbl;
-    QLabel *Img_Opt_On;
-    QLabel *Img_Opt_Off;
+    // Shows the settings in the controls and then the window, in the order of the design: size and
+    // place, prepare the buttons, tile the panels, mark the source, path, speed, preview, the file
+    // chooser's folder, remember the pointer, play the opening animation.
+    void open();
 
 signals:
-    void unloaded(); // the window has been closed
+    // The dialog has closed and played its closing animation: after a save, a cancel or its close
+    // control. Emitted once; the status is 0.
+    void finished(int status);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -98,17 +50,72 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    using Control = DialogLayout::Control;
+
     void buildControls();
-    void placeControl(QWidget *control, const char *name);
+    void placeControl(QWidget *control, Control which);
     void connectHandlers();
     void orderTabStops();
     QList<QWidget *> tabStops() const;
-    void chooseSource(int index, bool clearPath);
-    void showOptionMarks();
-    void emptyPreview();
-    bool saveSettings();
-    void unloadAndEnd();
 
+    // The steps of open().
+    void placeOnScreen();
+    void prepareButtons();
+    void tilePanel(PictureBox *panel);
+    void showSourceMarks();
+    void showStoredSpeed();
+    void rememberPointer();
+    void playOpenAnimation();
+    void playCloseAnimation();
+    // The background gradient, drawn into the window's persistent surface.
+    void drawBackground();
+    // The picture named in the path box scaled into the preview box, or the empty 80 x 80 box.
+    void drawPreview();
+    void emptyPreview();
+
+    // What the controls do.
+    void browseForPicture();
+    void chooseSourceByMark(qint16 source);  // keeps the path box and the preview
+    void chooseSourceByLabel(qint16 source); // the desktop choice also empties them
+    void chooseSource(qint16 source, bool clearPath);
+    void showSpeed(); // the read-out follows the scroll bar
+    void openWebPage();
+    void saveAndClose();
+    void cancel();
+    bool save();
+
+    // The source, picture and folder chosen so far; the path box and the scroll bar are read into
+    // it when saving.
+    Settings settings_;
+    QString settingsPath_;
     QImage background_;
-    bool unloaded_ = false;
+    QImage tile_;     // covers both panels
+    QPixmap markOn_;  // the chosen source's mark
+    QPixmap markOff_; // the other source's mark
+    // Where the pointer was when the dialog opened: the outline grows from and shrinks back to it.
+    qint16 animationOriginX_ = 0;
+    qint16 animationOriginY_ = 0;
+    bool finished_ = false;
+
+    PictureBox *pictureChoicePanel_;
+    QLabel *pictureChoiceHeading_;
+    QLabel *pictureChoiceTitle_;
+    EventLabel *desktopMark_;
+    EventLabel *desktopLabel_;
+    EventLabel *pictureMark_;
+    EventLabel *pictureLabel_;
+    SkinnedButton *browseButton_;
+    PathBox *pathBox_;
+    PictureBox *previewBox_;
+    PictureBox *speedPanel_;
+    QLabel *speedHeading_;
+    QLabel *speedTitle_;
+    QLabel *slowLabel_;
+    QScrollBar *speedBar_;
+    QLabel *fastLabel_;
+    QLabel *speedReadout_;
+    QLabel *versionLabel_;
+    EventLabel *linkLabel_;
+    SkinnedButton *cancelButton_;
+    SkinnedButton *saveButton_;
 };

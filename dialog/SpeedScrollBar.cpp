@@ -1,5 +1,5 @@
 // The horizontal speed scroll bar; see SpeedScrollBar.h.
-#include "SpeedScrollBar.h"
+#include "dialog/SpeedScrollBar.h"
 
 #include <QKeyEvent>
 

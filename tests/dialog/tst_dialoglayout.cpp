@@ -1,8 +1,10 @@
 // Unit tests of the dialog's arithmetic: control rectangles, window placement, gradient levels,
 // panel tiling, preview sizes, the outline's frames, value texts and the file filter.
-#include "DialogLayout.h"
-#include "DialogValues.h"
-#include "PictureNameFilter.h"
+#include "dialog/DialogLayout.h"
+#include "dialog/DialogValues.h"
+#include "dialog/PictureNameFilter.h"
+#include "platform/Twips.h"
+#include "settings/SettingsFile.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -13,7 +15,7 @@
 #include <vector>
 #include <limits>
 
-class DialogLayoutTest : public QObject
+class tst_dialoglayout : public QObject
 {
     Q_OBJECT
 private slots:
@@ -44,71 +46,73 @@ private slots:
     void filterTexts();
 };
 
-void DialogLayoutTest::controlRectangleInPixels_data()
+void tst_dialoglayout::controlRectangleInPixels_data()
 {
+    QTest::addColumn<int>("control");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("pixels");
     QTest::addColumn<int>("container");
+    using K = DialogLayout::Control;
     const int W = int(DialogLayout::Container::Window);
     const int B = int(DialogLayout::Container::UpperPanel);
     const int D = int(DialogLayout::Container::LowerPanel);
+    const auto row = [](K control, const char *name, QRect pixels, int container) {
+        QTest::newRow(name) << int(control) << QString::fromLatin1(name) << pixels << container;
+    };
     // The designed twips divided by 15.
-    QTest::newRow("Pic_B") << "Pic_B" << QRect(12, 12, 365, 101) << W;
-    QTest::newRow("Img_TT(0)") << "Img_TT(0)" << QRect(8, 8, 95, 22) << B;
-    QTest::newRow("lbl(0)") << "lbl(0)" << QRect(8, 12, 95, 13) << B;
-    QTest::newRow("Img_Sel(0)") << "Img_Sel(0)" << QRect(116, 12, 13, 13) << B;
-    QTest::newRow("lbl_Sel(0)") << "lbl_Sel(0)" << QRect(132, 12, 83, 13) << B;
-    QTest::newRow("Img_Sel(1)") << "Img_Sel(1)" << QRect(116, 32, 13, 13) << B;
-    QTest::newRow("lbl_Sel(1)") << "lbl_Sel(1)" << QRect(132, 32, 92, 13) << B;
-    QTest::newRow("Cmd_Pic") << "Cmd_Pic" << QRect(228, 28, 37, 21) << B;
-    QTest::newRow("Pname") << "Pname" << QRect(8, 56, 257, 33) << B;
-    QTest::newRow("Display") << "Display" << QRect(272, 8, 80, 80) << B;
-    QTest::newRow("Pic_D") << "Pic_D" << QRect(12, 120, 365, 57) << W;
-    QTest::newRow("Img_TT(2)") << "Img_TT(2)" << QRect(8, 8, 95, 22) << D;
-    QTest::newRow("lbl(3)") << "lbl(3)" << QRect(8, 12, 95, 13) << D;
-    QTest::newRow("lbl(4)") << "lbl(4)" << QRect(116, 12, 27, 13) << D;
-    QTest::newRow("HS_Fast") << "HS_Fast" << QRect(148, 12, 117, 17) << D;
-    QTest::newRow("lbl(5)") << "lbl(5)" << QRect(272, 12, 25, 13) << D;
-    QTest::newRow("lbl_Fast") << "lbl_Fast" << QRect(148, 32, 117, 13) << D;
-    QTest::newRow("lbl(9)") << "lbl(9)" << QRect(12, 184, 165, 13) << W;
-    QTest::newRow("lbl_URL") << "lbl_URL" << QRect(12, 200, 214, 13) << W;
-    QTest::newRow("Cmd_Can") << "Cmd_Can" << QRect(232, 192, 73, 25) << W;
-    QTest::newRow("Cmd_Set") << "Cmd_Set" << QRect(304, 192, 73, 25) << W;
-    QTest::newRow("Pic_Dummy") << "Pic_Dummy" << QRect(496, 108, 57, 53) << W;
-    QTest::newRow("Pic_Mbl") << "Pic_Mbl" << QRect(500, 60, 563, 21) << W;
-    QTest::newRow("Img_Opt_On") << "Img_Opt_On" << QRect(504, 88, 12, 12) << W;
-    QTest::newRow("Img_Opt_Off") << "Img_Opt_Off" << QRect(520, 88, 12, 12) << W;
+    row(K::PictureChoicePanel, "pictureChoicePanel", QRect(12, 12, 365, 101), W);
+    row(K::PictureChoiceHeading, "pictureChoiceHeading", QRect(8, 8, 95, 22), B);
+    row(K::PictureChoiceTitle, "pictureChoiceTitle", QRect(8, 12, 95, 13), B);
+    row(K::DesktopMark, "desktopMark", QRect(116, 12, 13, 13), B);
+    row(K::DesktopLabel, "desktopLabel", QRect(132, 12, 83, 13), B);
+    row(K::PictureMark, "pictureMark", QRect(116, 32, 13, 13), B);
+    row(K::PictureLabel, "pictureLabel", QRect(132, 32, 92, 13), B);
+    row(K::BrowseButton, "browseButton", QRect(228, 28, 37, 21), B);
+    row(K::PathBox, "pathBox", QRect(8, 56, 257, 33), B);
+    row(K::PreviewBox, "previewBox", QRect(272, 8, 80, 80), B);
+    row(K::SpeedPanel, "speedPanel", QRect(12, 120, 365, 57), W);
+    row(K::SpeedHeading, "speedHeading", QRect(8, 8, 95, 22), D);
+    row(K::SpeedTitle, "speedTitle", QRect(8, 12, 95, 13), D);
+    row(K::SlowLabel, "slowLabel", QRect(116, 12, 27, 13), D);
+    row(K::SpeedBar, "speedBar", QRect(148, 12, 117, 17), D);
+    row(K::FastLabel, "fastLabel", QRect(272, 12, 25, 13), D);
+    row(K::SpeedReadout, "speedReadout", QRect(148, 32, 117, 13), D);
+    row(K::VersionLabel, "versionLabel", QRect(12, 184, 165, 13), W);
+    row(K::LinkLabel, "linkLabel", QRect(12, 200, 214, 13), W);
+    row(K::CancelButton, "cancelButton", QRect(232, 192, 73, 25), W);
+    row(K::SaveButton, "saveButton", QRect(304, 192, 73, 25), W);
 }
 
-void DialogLayoutTest::controlRectangleInPixels()
+void tst_dialoglayout::controlRectangleInPixels()
 {
+    QFETCH(int, control);
     QFETCH(QString, name);
     QFETCH(QRect, pixels);
     QFETCH(int, container);
-    const auto place = DialogLayout::place(name);
-    QVERIFY(place);
-    QCOMPARE(DialogLayout::pixelRect(*place), pixels);
-    QCOMPARE(int(place->container), container);
+    const DialogLayout::Place &place = DialogLayout::place(DialogLayout::Control(control));
+    QCOMPARE(QLatin1String(place.name), name);
+    QCOMPARE(DialogLayout::pixelRect(place), pixels);
+    QCOMPARE(int(place.container), container);
 }
 
-void DialogLayoutTest::everyControlHasOnePlace()
+void tst_dialoglayout::everyControlHasOnePlace()
 {
     QSet<QString> names;
     for (const auto &p : DialogLayout::places())
         names.insert(QLatin1String(p.name));
     QCOMPARE(names.size(), DialogLayout::ControlCount);
-    QVERIFY(!DialogLayout::place(QStringLiteral("lbl(1)"))); // lbl has members 0, 3, 4, 5, 9 only
-    // Every visible control of the window lies inside the client area; the stores lie right of it.
+    // Looking a control up gives its own row, never a neighbour's.
+    for (int i = 0; i < DialogLayout::ControlCount; ++i)
+        QCOMPARE(int(DialogLayout::place(DialogLayout::Control(i)).control), i);
+    // Every control of the window lies inside the client area.
     for (const auto &p : DialogLayout::places()) {
         const QRect r = DialogLayout::pixelRect(p);
-        const bool store = QByteArray(p.name).startsWith("Pic_Dummy") || QByteArray(p.name).startsWith("Pic_Mbl")
-            || QByteArray(p.name).startsWith("Img_Opt");
         if (p.container == DialogLayout::Container::Window)
-            QCOMPARE(QRect(0, 0, DialogLayout::ClientWidth, DialogLayout::ClientHeight).contains(r), !store);
+            QVERIFY2(QRect(0, 0, DialogLayout::ClientWidth, DialogLayout::ClientHeight).contains(r), p.name);
     }
 }
 
-void DialogLayoutTest::windowPosition_data()
+void tst_dialoglayout::windowPosition_data()
 {
     QTest::addColumn<QSize>("screen");
     QTest::addColumn<QPoint>("twips");
@@ -120,16 +124,16 @@ void DialogLayoutTest::windowPosition_data()
     QTest::newRow("320x200") << QSize(320, 200) << QPoint(-562, -335) << QPoint(-37, -22);
 }
 
-void DialogLayoutTest::windowPosition()
+void tst_dialoglayout::windowPosition()
 {
     QFETCH(QSize, screen);
     QFETCH(QPoint, twips);
     QFETCH(QPoint, pixels);
-    QCOMPARE(DialogLayout::windowPositionTwips(screen * DialogLayout::TwipsPerPixel), twips);
+    QCOMPARE(DialogLayout::windowPositionTwips(screen * Twips::PerPixel), twips);
     QCOMPARE(DialogLayout::windowPosition(screen), pixels);
 }
 
-void DialogLayoutTest::gradientLevel_data()
+void tst_dialoglayout::gradientLevel_data()
 {
     QTest::addColumn<int>("row");
     QTest::addColumn<int>("level");
@@ -143,14 +147,14 @@ void DialogLayoutTest::gradientLevel_data()
     QTest::newRow("past the bottom (sine slightly negative)") << 242 << 0;
 }
 
-void DialogLayoutTest::gradientLevel()
+void tst_dialoglayout::gradientLevel()
 {
     QFETCH(int, row);
     QFETCH(int, level);
     QCOMPARE(DialogLayout::gradientLevel(row, DialogLayout::ClientHeight), level);
 }
 
-void DialogLayoutTest::tileOriginsFollowTheCopyOrder()
+void tst_dialoglayout::tileOriginsFollowTheCopyOrder()
 {
     // The real tile on the upper panel's 361 x 97 surface: down the first column to a row past the
     // bottom edge, then one more column, which already reaches past the right edge.
@@ -161,7 +165,7 @@ void DialogLayoutTest::tileOriginsFollowTheCopyOrder()
     QCOMPARE(DialogLayout::tileOrigins(QSize(563, 21), QSize(361, 97)), expected);
 }
 
-void DialogLayoutTest::tileOriginsCoverTarget_data()
+void tst_dialoglayout::tileOriginsCoverTarget_data()
 {
     QTest::addColumn<QSize>("tile");
     QTest::addColumn<QSize>("target");
@@ -173,7 +177,7 @@ void DialogLayoutTest::tileOriginsCoverTarget_data()
     QTest::newRow("empty target") << QSize(4, 4) << QSize(0, 0);
 }
 
-void DialogLayoutTest::tileOriginsCoverTarget()
+void tst_dialoglayout::tileOriginsCoverTarget()
 {
     QFETCH(QSize, tile);
     QFETCH(QSize, target);
@@ -192,14 +196,14 @@ void DialogLayoutTest::tileOriginsCoverTarget()
     QCOMPARE(std::count(copies.begin(), copies.end(), 1), qsizetype(copies.size()));
 }
 
-void DialogLayoutTest::tileWithoutAreaCopiesNothing()
+void tst_dialoglayout::tileWithoutAreaCopiesNothing()
 {
     // A tile picture that failed to load must not make the copy loop run forever.
     QVERIFY(DialogLayout::tileOrigins(QSize(0, 21), QSize(361, 97)).isEmpty());
     QVERIFY(DialogLayout::tileOrigins(QSize(563, 0), QSize(361, 97)).isEmpty());
 }
 
-void DialogLayoutTest::previewSize_data()
+void tst_dialoglayout::previewSize_data()
 {
     QTest::addColumn<QSize>("picture");
     QTest::addColumn<QSizeF>("preview");
@@ -209,11 +213,11 @@ void DialogLayoutTest::previewSize_data()
     QTest::newRow("100x100 square") << QSize(100, 100) << QSizeF(80, 80) << QSize(80, 80);
     QTest::newRow("1x1000 sliver") << QSize(1, 1000) << QSizeF(0.08f, 80) << QSize(0, 80);
     QTest::newRow("1000x1 sliver") << QSize(1000, 1) << QSizeF(80, 0.08f) << QSize(80, 0);
-    QTest::newRow("57x53 empty store") << QSize(57, 53) << QSizeF(80, 80.0f * 53 / 57) << QSize(80, 74);
+    QTest::newRow("57x53 rounds down") << QSize(57, 53) << QSizeF(80, 80.0f * 53 / 57) << QSize(80, 74);
     QTest::newRow("640x427 rounds up") << QSize(640, 427) << QSizeF(80, 80.0f * 427 / 640) << QSize(80, 53);
 }
 
-void DialogLayoutTest::previewSize()
+void tst_dialoglayout::previewSize()
 {
     QFETCH(QSize, picture);
     QFETCH(QSizeF, preview);
@@ -224,7 +228,7 @@ void DialogLayoutTest::previewSize()
     QCOMPARE(QSize(DialogLayout::roundHalfEven(size.width()), DialogLayout::roundHalfEven(size.height())), drawn);
 }
 
-void DialogLayoutTest::animationFrame_data()
+void tst_dialoglayout::animationFrame_data()
 {
     QTest::addColumn<double>("t");
     QTest::addColumn<QRect>("frame");
@@ -235,14 +239,14 @@ void DialogLayoutTest::animationFrame_data()
     QTest::newRow("late tick stays at the window") << 1.7 << QRect(300, 250, 400, 300);
 }
 
-void DialogLayoutTest::animationFrame()
+void tst_dialoglayout::animationFrame()
 {
     QFETCH(double, t);
     QFETCH(QRect, frame);
     QCOMPARE(DialogLayout::animationFrame(QRect(100, 50, 0, 0), QRect(300, 250, 400, 300), t), frame);
 }
 
-void DialogLayoutTest::speedPosition_data()
+void tst_dialoglayout::speedPosition_data()
 {
     QTest::addColumn<float>("speed");
     QTest::addColumn<int>("position"); // 0: the scroll bar refuses the value
@@ -262,14 +266,14 @@ void DialogLayoutTest::speedPosition_data()
     QTest::newRow("not a number") << std::numeric_limits<float>::quiet_NaN() << 0;
 }
 
-void DialogLayoutTest::speedPosition()
+void tst_dialoglayout::speedPosition()
 {
     QFETCH(float, speed);
     QFETCH(int, position);
     QCOMPARE(DialogValues::speedPosition(speed).value_or(0), position);
 }
 
-void DialogLayoutTest::speedText_data()
+void tst_dialoglayout::speedText_data()
 {
     QTest::addColumn<float>("speed");
     QTest::addColumn<QString>("text");
@@ -280,14 +284,14 @@ void DialogLayoutTest::speedText_data()
     QTest::newRow("20.9 as a float") << 20.9f << "20.9";
 }
 
-void DialogLayoutTest::speedText()
+void tst_dialoglayout::speedText()
 {
     QFETCH(float, speed);
     QFETCH(QString, text);
     QCOMPARE(DialogValues::speedText(speed), text);
 }
 
-void DialogLayoutTest::settingNumber_data()
+void tst_dialoglayout::settingNumber_data()
 {
     QTest::addColumn<int>("value");
     QTest::addColumn<QString>("text");
@@ -299,20 +303,20 @@ void DialogLayoutTest::settingNumber_data()
     QTest::newRow("negative has its sign") << -3 << "-3";
 }
 
-void DialogLayoutTest::settingNumber()
+void tst_dialoglayout::settingNumber()
 {
     QFETCH(int, value);
     QFETCH(QString, text);
-    QCOMPARE(DialogValues::settingNumber(value), text);
+    QCOMPARE(SettingsFile::numberText(value), text);
 }
 
-void DialogLayoutTest::singleLineDropsLineBreaks()
+void tst_dialoglayout::singleLineDropsLineBreaks()
 {
     QCOMPARE(DialogValues::singleLine(QStringLiteral("/a/b\r\n/c.jpg\n")), QStringLiteral("/a/b/c.jpg"));
     QCOMPARE(DialogValues::singleLine(QStringLiteral("/写真/a b.jpg")), QStringLiteral("/写真/a b.jpg"));
 }
 
-void DialogLayoutTest::filterMatches_data()
+void tst_dialoglayout::filterMatches_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("passes");
@@ -333,7 +337,7 @@ void DialogLayoutTest::filterMatches_data()
     QTest::newRow("empty") << "" << false;
 }
 
-void DialogLayoutTest::filterMatches()
+void tst_dialoglayout::filterMatches()
 {
     QFETCH(QString, name);
     QFETCH(bool, passes);
@@ -348,11 +352,11 @@ void DialogLayoutTest::filterMatches()
     QCOMPARE(globPasses, passes);
 }
 
-void DialogLayoutTest::filterTexts()
+void tst_dialoglayout::filterTexts()
 {
     QCOMPARE(PictureNameFilter::description(), QStringLiteral("画像ﾌｧｲﾙ (BMP JPG)"));
     QCOMPARE(PictureNameFilter::dialogFilter(), QStringLiteral("画像ﾌｧｲﾙ (BMP JPG) (*.BMP *JPG)"));
 }
 
-QTEST_GUILESS_MAIN(DialogLayoutTest)
-#include "DialogLayoutTest.moc"
+QTEST_GUILESS_MAIN(tst_dialoglayout)
+#include "tst_dialoglayout.moc"

@@ -1,51 +1,40 @@
-// Widget tests of the settings dialog: layout of the real controls, drawn backgrounds, the load
-// sequence for each kind of settings, source choice, speed read-out, preview, link and animation.
-#include "Command.h"
-#include "DialogLayout.h"
-#include "EventLabel.h"
-#include "Helixcavern_B.h"
-#include "Helixcavern_P.h"
-#include "OutlineAnimation.h"
-#include "PathBox.h"
-#include "PictureBox.h"
-#include "PropertyBag.h"
+// Widget tests of the settings dialog: layout of the real controls, drawn backgrounds, the opening
+// steps for each kind of settings, source choice, speed read-out, preview, link and animation.
+#include "button/PropertyBag.h"
+#include "button/SkinnedButton.h"
+#include "dialog/DialogLayout.h"
+#include "dialog/EventLabel.h"
+#include "dialog/OutlineAnimation.h"
+#include "dialog/PathBox.h"
+#include "dialog/PictureBox.h"
+#include "dialog/SettingsDialog.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsLocation.h"
+#include "tests/support/ButtonLook.h"
+#include "tests/support/DialogFixture.h"
+#include "tests/support/TestFiles.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFontInfo>
 #include <QLabel>
-#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <memory>
 
-using namespace Helixcavern_B;
-
 namespace {
-// Writes a picture whose left half is red and right half blue, so that the preview's scaling shows.
-QString writePicture(const QTemporaryDir &dir, const QString &name, QSize size, const char *format)
+// A picture whose left half is red and right half blue, so that the preview's scaling shows.
+bool writePicture(const QString &path, QSize size, const char *format)
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    QPainter(&image).fillRect(QRect(0, 0, size.width() / 2, size.height()), Qt::red);
-    const QString path = dir.filePath(name);
-    return image.save(path, format, 100) ? path : QString();
-}
-
-QString writeBytes(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
-{
-    QFile file(dir.filePath(name));
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    file.write(bytes);
-    return file.fileName();
+    return testfiles::writeTwoColourPicture(path, qRgb(255, 0, 0), qRgb(0, 0, 255), size, format);
 }
 
 bool allPixels(const QImage &image, QRgb colour)
@@ -61,12 +50,13 @@ bool allPixels(const QImage &image, QRgb colour)
 QRect placeInContainer(const QWidget *control)
 {
     const QWidget *parent = control->parentWidget();
-    if (parent->inherits("Helixcavern_P"))
+    if (parent->inherits("SettingsDialog"))
         return control->geometry();
     return control->geometry().translated(-parent->contentsRect().topLeft());
 }
 
 QImage pixmapImage(const QLabel *label) { return label->pixmap().toImage(); }
+QImage markPicture(const char *resource) { return QPixmap::fromImage(QImage(QLatin1String(resource))).toImage(); }
 } // namespace
 
 // Receives the link's address in place of a web browser.
@@ -85,7 +75,7 @@ public slots:
     }
 };
 
-class DialogWidgetTest : public QObject
+class tst_settingsdialog : public QObject
 {
     Q_OBJECT
 private slots:
@@ -120,72 +110,55 @@ private slots:
     void tabOrderFollowsDesign();
 
 private:
-    Helixcavern_P *openDialog(qint16 source, const QString &file, float speed);
-    std::unique_ptr<Helixcavern_P> dialog_;
-    std::unique_ptr<QTemporaryDir> dir_;
-    QList<int> endings_;
+    template <class T = QWidget> T *control(const char *name) const { return fixture_->control<T>(name); }
+    PictureBox *preview() const { return control<PictureBox>("previewBox"); }
+    std::unique_ptr<DialogFixture> fixture_;
 };
 
-void DialogWidgetTest::init()
+void tst_settingsdialog::init()
 {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    endings_.clear();
+    fixture_ = std::make_unique<DialogFixture>();
+    QVERIFY(fixture_->isValid());
 }
 
-void DialogWidgetTest::cleanup()
-{
-    if (dialog_)
-        dialog_->hide();
-    dialog_.reset();
-    dir_.reset();
-}
+void tst_settingsdialog::cleanup() { fixture_.reset(); }
 
-Helixcavern_P *DialogWidgetTest::openDialog(qint16 source, const QString &file, float speed)
+void tst_settingsdialog::controlsSitAtTheirPlaces()
 {
-    TextureSource = source;
-    PictureFile = file;
-    PictureFolder = programFolder();
-    Speed = speed;
-    dialog_ = std::make_unique<Helixcavern_P>();
-    dialog_->endProgram = [this](int status) { endings_.append(status); };
-    const QString ini = dir_->filePath(QStringLiteral("Helixcavern.ini"));
-    dialog_->settingsPath = [ini] { return ini; };
-    dialog_->Form_Load();
-    dialog_->show();
-    if (!QTest::qWaitForWindowExposed(dialog_.get()))
-        return nullptr;
-    return dialog_.get();
-}
-
-void DialogWidgetTest::controlsSitAtTheirPlaces()
-{
-    Helixcavern_P *d = openDialog(0, QString(), 20);
+    SettingsDialog *d = fixture_->open(0, QString(), 20);
     QVERIFY(d);
+    auto *upperPanel = control<PictureBox>("pictureChoicePanel");
+    auto *lowerPanel = control<PictureBox>("speedPanel");
+    QVERIFY(upperPanel && lowerPanel);
+    QStringList names;
     for (const DialogLayout::Place &place : DialogLayout::places()) {
         const QString name = QLatin1String(place.name);
-        auto *control = d->findChild<QWidget *>(name);
-        QVERIFY2(control, qPrintable(name));
-        QCOMPARE(placeInContainer(control), DialogLayout::pixelRect(place));
+        names << name;
+        auto *widget = d->findChild<QWidget *>(name);
+        QVERIFY2(widget, qPrintable(name));
+        QCOMPARE(placeInContainer(widget), DialogLayout::pixelRect(place));
         const QWidget *expectedParent = d;
         if (place.container == DialogLayout::Container::UpperPanel)
-            expectedParent = d->Pic_B;
+            expectedParent = upperPanel;
         else if (place.container == DialogLayout::Container::LowerPanel)
-            expectedParent = d->Pic_D;
-        QCOMPARE(control->parentWidget(), expectedParent);
+            expectedParent = lowerPanel;
+        QCOMPARE(widget->parentWidget(), expectedParent);
     }
-    // The stores are never seen.
-    for (QWidget *store : {static_cast<QWidget *>(d->Pic_Dummy), static_cast<QWidget *>(d->Pic_Mbl),
-                           static_cast<QWidget *>(d->Img_Opt_On), static_cast<QWidget *>(d->Img_Opt_Off)})
-        QVERIFY(!store->isVisible());
+    // Nothing else is in the window: every widget it or its panels hold is a placed, shown control.
+    for (const QWidget *holder : {static_cast<QWidget *>(d), static_cast<QWidget *>(upperPanel),
+                                  static_cast<QWidget *>(lowerPanel)})
+        for (const QWidget *child : holder->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            QVERIFY2(names.contains(child->objectName()), qPrintable(child->objectName()));
+            QVERIFY2(child->isVisible(), qPrintable(child->objectName()));
+        }
     // The panels keep a two-pixel border around their drawing area.
-    QCOMPARE(d->Pic_B->surface().size(), QSize(361, 97));
-    QCOMPARE(d->Pic_D->surface().size(), QSize(361, 53));
+    QCOMPARE(upperPanel->surface().size(), QSize(361, 97));
+    QCOMPARE(lowerPanel->surface().size(), QSize(361, 53));
 }
 
-void DialogWidgetTest::windowIsFixedWithCaptionAndClientSize()
+void tst_settingsdialog::windowIsFixedWithCaptionAndClientSize()
 {
-    Helixcavern_P *d = openDialog(0, QString(), 20);
+    SettingsDialog *d = fixture_->open(0, QString(), 20);
     QVERIFY(d);
     QCOMPARE(d->windowTitle(), QStringLiteral("Helixcavernの設定"));
     QCOMPARE(d->size(), QSize(389, 242));
@@ -197,35 +170,38 @@ void DialogWidgetTest::windowIsFixedWithCaptionAndClientSize()
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
     QCOMPARE(d->windowModality(), Qt::ApplicationModal);
     QVERIFY(!d->windowIcon().isNull());
-    QCOMPARE(d->lbl_Sel[0]->text(), QStringLiteral("ｶﾚﾝﾄ・ﾃﾞｽｸﾄｯﾌﾟ"));
-    QCOMPARE(d->lbl_Sel[1]->text(), QStringLiteral("画像ﾌｧｲﾙを指定"));
-    QCOMPARE(d->lbl[0]->text(), QStringLiteral("画像の選択"));
-    QCOMPARE(d->lbl[3]->text(), QStringLiteral("回転速度"));
-    QCOMPARE(d->lbl[4]->text(), QStringLiteral("遅い"));
-    QCOMPARE(d->lbl[5]->text(), QStringLiteral("速い"));
-    QCOMPARE(d->Cmd_Can->Caption(), QStringLiteral("ｷｬﾝｾﾙ"));
-    QCOMPARE(d->Cmd_Set->Caption(), QStringLiteral("設定"));
-    QCOMPARE(d->Cmd_Pic->Caption(), QStringLiteral("..."));
-    QCOMPARE(d->lbl[9]->palette().color(QPalette::WindowText), QColor(255, 255, 255));
-    QCOMPARE(d->lbl_URL->palette().color(QPalette::WindowText), QColor(255, 255, 192));
-    QVERIFY(d->lbl_URL->font().underline());
+    QCOMPARE(control<QLabel>("desktopLabel")->text(), QStringLiteral("ｶﾚﾝﾄ・ﾃﾞｽｸﾄｯﾌﾟ"));
+    QCOMPARE(control<QLabel>("pictureLabel")->text(), QStringLiteral("画像ﾌｧｲﾙを指定"));
+    QCOMPARE(control<QLabel>("pictureChoiceTitle")->text(), QStringLiteral("画像の選択"));
+    QCOMPARE(control<QLabel>("speedTitle")->text(), QStringLiteral("回転速度"));
+    QCOMPARE(control<QLabel>("slowLabel")->text(), QStringLiteral("遅い"));
+    QCOMPARE(control<QLabel>("fastLabel")->text(), QStringLiteral("速い"));
+    QCOMPARE(control<SkinnedButton>("cancelButton")->caption(), QStringLiteral("ｷｬﾝｾﾙ"));
+    QCOMPARE(control<SkinnedButton>("saveButton")->caption(), QStringLiteral("設定"));
+    QCOMPARE(control<SkinnedButton>("browseButton")->caption(), QStringLiteral("..."));
+    QCOMPARE(control("versionLabel")->palette().color(QPalette::WindowText), QColor(255, 255, 255));
+    QCOMPARE(control("linkLabel")->palette().color(QPalette::WindowText), QColor(255, 255, 192));
+    QVERIFY(control("linkLabel")->font().underline());
 }
 
-void DialogWidgetTest::fontIsTheJapaneseSubstitute()
+void tst_settingsdialog::fontIsTheJapaneseSubstitute()
 {
-    Helixcavern_P *d = openDialog(0, QString(), 20);
+    SettingsDialog *d = fixture_->open(0, QString(), 20);
     QVERIFY(d);
     QCOMPARE(d->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
-    QCOMPARE(QFontInfo(d->lbl_Sel[1]->font()).family(), QStringLiteral("IPAPGothic"));
-    QCOMPARE(QFontInfo(d->lbl_Sel[1]->font()).pixelSize(), 13);
+    QCOMPARE(QFontInfo(control("pictureLabel")->font()).family(), QStringLiteral("IPAPGothic"));
+    QCOMPARE(QFontInfo(control("pictureLabel")->font()).pixelSize(), 13);
     // The labels' ink fits their designed boxes in that font.
-    for (QLabel *label : {static_cast<QLabel *>(d->lbl_Sel[0]), static_cast<QLabel *>(d->lbl_Sel[1]), d->lbl[0],
-                          d->lbl[3], d->lbl[4], d->lbl[5], d->lbl[9], static_cast<QLabel *>(d->lbl_URL)})
+    for (const char *name : {"desktopLabel", "pictureLabel", "pictureChoiceTitle", "speedTitle", "slowLabel",
+                             "fastLabel", "versionLabel", "linkLabel"}) {
+        const QLabel *label = control<QLabel>(name);
+        QVERIFY2(label, name);
         QVERIFY2(label->fontMetrics().tightBoundingRect(label->text()).right() < label->width(),
                  qPrintable(label->text()));
+    }
 }
 
-void DialogWidgetTest::gradientRows_data()
+void tst_settingsdialog::gradientRows_data()
 {
     QTest::addColumn<int>("row");
     QTest::addColumn<QColor>("colour");
@@ -235,11 +211,11 @@ void DialogWidgetTest::gradientRows_data()
     QTest::newRow("quarter") << 60 << QColor(155, 155, 185);
 }
 
-void DialogWidgetTest::gradientRows()
+void tst_settingsdialog::gradientRows()
 {
     QFETCH(int, row);
     QFETCH(QColor, colour);
-    Helixcavern_P *d = openDialog(0, QString(), 20);
+    SettingsDialog *d = fixture_->open(0, QString(), 20);
     QVERIFY(d);
     const QImage shown = d->grab().toImage();
     // Columns 0 to 11 and the far right lie outside every control.
@@ -247,21 +223,21 @@ void DialogWidgetTest::gradientRows()
         QCOMPARE(QColor(shown.pixel(x, row)), colour);
 }
 
-void DialogWidgetTest::panelsAreTiledEdgeToEdge_data()
+void tst_settingsdialog::panelsAreTiledEdgeToEdge_data()
 {
-    QTest::addColumn<bool>("upper");
-    QTest::newRow("Pic_B 361x97") << true;
-    QTest::newRow("Pic_D 361x53") << false;
+    QTest::addColumn<QString>("panel");
+    QTest::newRow("picture choice 361x97") << "pictureChoicePanel";
+    QTest::newRow("speed 361x53") << "speedPanel";
 }
 
-void DialogWidgetTest::panelsAreTiledEdgeToEdge()
+void tst_settingsdialog::panelsAreTiledEdgeToEdge()
 {
-    QFETCH(bool, upper);
-    Helixcavern_P *d = openDialog(0, QString(), 20);
+    QFETCH(QString, panel);
+    SettingsDialog *d = fixture_->open(0, QString(), 20);
     QVERIFY(d);
     const QImage tile = QImage(QStringLiteral(":/dialog/tile.bmp")).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(tile.size(), QSize(563, 21));
-    const QImage &surface = (upper ? d->Pic_B : d->Pic_D)->surface();
+    const QImage &surface = control<PictureBox>(qPrintable(panel))->surface();
     // Neither side is a multiple of the tile; every pixel, the last row and column included, is
     // the tile's pixel at the same place modulo the tile size.
     QVERIFY(surface.height() % tile.height() != 0);
@@ -271,48 +247,56 @@ void DialogWidgetTest::panelsAreTiledEdgeToEdge()
                 QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is not the tile's").arg(x).arg(y)));
 }
 
-void DialogWidgetTest::loadBySource_data()
+void tst_settingsdialog::loadBySource_data()
 {
     QTest::addColumn<int>("source");
-    QTest::addColumn<int>("markOn");  // index carrying Img_Opt_On, or -1
+    QTest::addColumn<int>("markOn");  // the source whose mark shows as chosen, or -1
     QTest::addColumn<bool>("browseEnabled");
     QTest::addColumn<bool>("previewDrawn");
-    QTest::addColumn<bool>("folderOfPicture"); // PictureFolder: the picture's folder or the program's
+    QTest::addColumn<bool>("folderOfPicture"); // the chooser starts in the picture's folder or the program's
     QTest::newRow("desktop") << 0 << 0 << false << false << false;
     QTest::newRow("picture file") << 1 << 1 << true << true << true;
     QTest::newRow("unknown source 2") << 2 << -1 << false << false << false;
     QTest::newRow("unknown source -1") << -1 << -1 << false << false << false;
 }
 
-void DialogWidgetTest::loadBySource()
+void tst_settingsdialog::loadBySource()
 {
     QFETCH(int, source);
     QFETCH(int, markOn);
     QFETCH(bool, browseEnabled);
     QFETCH(bool, previewDrawn);
     QFETCH(bool, folderOfPicture);
-    const QString picture = writePicture(*dir_, QStringLiteral("wide.jpg"), QSize(400, 300), "JPG");
-    QVERIFY(!picture.isEmpty());
-    Helixcavern_P *d = openDialog(qint16(source), picture, 20);
-    QVERIFY(d);
-    const QImage on = pixmapImage(d->Img_Opt_On);
-    const QImage off = pixmapImage(d->Img_Opt_Off);
+    const QString picture = fixture_->path(QStringLiteral("wide.jpg"));
+    QVERIFY(writePicture(picture, QSize(400, 300), "JPG"));
+    QVERIFY(fixture_->open(qint16(source), picture, 20));
+    const QImage on = markPicture(":/dialog/option_on.jpg");
+    const QImage off = markPicture(":/dialog/option_off.jpg");
     QVERIFY(!on.isNull() && !off.isNull() && on != off);
+    const QImage marks[2] = {pixmapImage(control<QLabel>("desktopMark")), pixmapImage(control<QLabel>("pictureMark"))};
     for (int i = 0; i < 2; ++i) {
-        const QImage mark = pixmapImage(d->Img_Sel[i]);
         if (markOn < 0)
-            QVERIFY(mark.isNull());
+            QVERIFY(marks[i].isNull());
         else
-            QCOMPARE(mark, i == markOn ? on : off);
+            QCOMPARE(marks[i], i == markOn ? on : off);
     }
-    QCOMPARE(d->Cmd_Pic->Enabled(), browseEnabled);
-    QCOMPARE(d->Pname->text(), picture); // shown whatever the source
-    QCOMPARE(d->Display->size(), previewDrawn ? QSize(80, 60) : QSize(80, 80));
-    QCOMPARE(PictureFolder, folderOfPicture ? dir_->path() : programFolder());
-    QCOMPARE(TextureSource, qint16(source));
+    QCOMPARE(control<SkinnedButton>("browseButton")->isButtonEnabled(), browseEnabled);
+    QCOMPARE(control<PathBox>("pathBox")->text(), picture); // shown whatever the source
+    QCOMPARE(preview()->size(), previewDrawn ? QSize(80, 60) : QSize(80, 80));
+    // Saved untouched, the source is the one loaded.
+    fixture_->click("saveButton");
+    QCOMPARE(testfiles::readFile(fixture_->settingsPath()),
+             testfiles::settingsBytes(SettingsFile::numberText(source).toLatin1(), picture.toUtf8(), " 20"));
+
+    // The file chooser starts in the picture's folder or the program's; choosing the picture file by
+    // its mark opens the chooser without touching the folder.
+    QVERIFY(fixture_->open(qint16(source), picture, 20));
+    if (!browseEnabled)
+        DialogFixture::pressAndRelease(control("pictureMark"), Qt::LeftButton);
+    QCOMPARE(fixture_->chooserStartFolder(), folderOfPicture ? fixture_->folder() : SettingsLocation::programFolder());
 }
 
-void DialogWidgetTest::loadBySpeed_data()
+void tst_settingsdialog::loadBySpeed_data()
 {
     QTest::addColumn<float>("speed");
     QTest::addColumn<int>("position");
@@ -325,21 +309,22 @@ void DialogWidgetTest::loadBySpeed_data()
     QTest::newRow("-4 negative") << -4.0f << 1 << "-4";
 }
 
-void DialogWidgetTest::loadBySpeed()
+void tst_settingsdialog::loadBySpeed()
 {
     QFETCH(float, speed);
     QFETCH(int, position);
     QFETCH(QString, readOut);
-    Helixcavern_P *d = openDialog(0, QString(), speed);
-    QVERIFY(d);
-    QCOMPARE(d->HS_Fast->minimum(), 1);
-    QCOMPARE(d->HS_Fast->maximum(), 100);
-    QCOMPARE(d->HS_Fast->value(), position);
-    QCOMPARE(d->lbl_Fast->text(), readOut);
-    QCOMPARE(d->lbl_Fast->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    QVERIFY(fixture_->open(0, QString(), speed));
+    auto *bar = control<QScrollBar>("speedBar");
+    auto *readout = control<QLabel>("speedReadout");
+    QCOMPARE(bar->minimum(), 1);
+    QCOMPARE(bar->maximum(), 100);
+    QCOMPARE(bar->value(), position);
+    QCOMPARE(readout->text(), readOut);
+    QCOMPARE(readout->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
 }
 
-void DialogWidgetTest::previewByPicture_data()
+void tst_settingsdialog::previewByPicture_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QSize>("picture"); // empty: no picture file written
@@ -356,35 +341,34 @@ void DialogWidgetTest::previewByPicture_data()
     QTest::newRow("a folder") << "folder.jpg" << QSize() << QByteArray("folder") << QSize(80, 80) << true;
 }
 
-void DialogWidgetTest::previewByPicture()
+void tst_settingsdialog::previewByPicture()
 {
     QFETCH(QString, name);
     QFETCH(QSize, picture);
     QFETCH(QByteArray, format);
     QFETCH(QSize, display);
     QFETCH(bool, empty);
-    QString path = dir_->filePath(name);
+    const QString path = fixture_->path(name);
     if (picture.isValid())
-        QVERIFY(!writePicture(*dir_, name, picture, format.constData()).isEmpty());
+        QVERIFY(writePicture(path, picture, format.constData()));
     else if (format == "folder")
-        QVERIFY(QDir(dir_->path()).mkdir(name));
+        QVERIFY(QDir(fixture_->folder()).mkdir(name));
     else if (!format.isNull())
-        QVERIFY(!writeBytes(*dir_, name, format == "garbage" ? QByteArray("\xFF\xD8 not really a JPEG") : format).isEmpty());
-    Helixcavern_P *d = openDialog(1, path, 20);
-    QVERIFY(d);
-    QCOMPARE(d->Display->size(), display);
-    QCOMPARE(d->Display->pos(), d->Pic_B->contentsRect().topLeft() + QPoint(272, 8)); // corner stays
+        QVERIFY(testfiles::writeFile(path, format == "garbage" ? QByteArray("\xFF\xD8 not really a JPEG") : format));
+    QVERIFY(fixture_->open(1, path, 20));
+    QCOMPARE(preview()->size(), display);
+    QCOMPARE(preview()->pos(), control("pictureChoicePanel")->contentsRect().topLeft() + QPoint(272, 8)); // corner stays
     if (empty)
-        QVERIFY(allPixels(d->Display->surface(), d->Display->background().rgb()));
-    QCOMPARE(d->Display->hasPicture(), false); // Display never holds a picture of its own
+        QVERIFY(allPixels(preview()->surface(), preview()->background().rgb()));
+    QCOMPARE(preview()->hasPicture(), false); // the preview box never holds a picture of its own
 }
 
-void DialogWidgetTest::previewScalesWithoutBlending()
+void tst_settingsdialog::previewScalesWithoutBlending()
 {
-    const QString path = writePicture(*dir_, QStringLiteral("halves.bmp"), QSize(400, 300), "BMP");
-    Helixcavern_P *d = openDialog(1, path, 20);
-    QVERIFY(d);
-    const QImage &surface = d->Display->surface();
+    const QString path = fixture_->path(QStringLiteral("halves.bmp"));
+    QVERIFY(writePicture(path, QSize(400, 300), "BMP"));
+    QVERIFY(fixture_->open(1, path, 20));
+    const QImage &surface = preview()->surface();
     QCOMPARE(surface.size(), QSize(76, 56)); // 80 x 60 less the two-pixel border
     // Left half red, right half blue, the seam between columns 39 and 40 with no blended column.
     QCOMPARE(QColor(surface.pixel(39, 10)), QColor(Qt::red));
@@ -393,21 +377,21 @@ void DialogWidgetTest::previewScalesWithoutBlending()
     QCOMPARE(QColor(surface.pixel(75, 0)), QColor(Qt::blue));
 }
 
-void DialogWidgetTest::undecodablePictureEmptiesAnEarlierPreview()
+void tst_settingsdialog::undecodablePictureEmptiesAnEarlierPreview()
 {
-    const QString good = writePicture(*dir_, QStringLiteral("good.jpg"), QSize(400, 300), "JPG");
-    const QString bad = writeBytes(*dir_, QStringLiteral("bad.jpg"), QByteArray(1000, 'x'));
-    Helixcavern_P *d = openDialog(1, good, 20);
-    QVERIFY(d);
-    QCOMPARE(d->Display->size(), QSize(80, 60));
-    d->Pname->setText(bad);
-    d->DrawPreview();
+    const QString good = fixture_->path(QStringLiteral("good.jpg"));
+    const QString bad = fixture_->path(QStringLiteral("bad.jpg"));
+    QVERIFY(writePicture(good, QSize(400, 300), "JPG"));
+    QVERIFY(testfiles::writeFile(bad, QByteArray(1000, 'x')));
+    QVERIFY(fixture_->open(1, good, 20));
+    QCOMPARE(preview()->size(), QSize(80, 60));
+    QVERIFY(fixture_->choosePicture(bad));
     // Not the picture previewed before: the empty box.
-    QCOMPARE(d->Display->size(), QSize(80, 80));
-    QVERIFY(allPixels(d->Display->surface(), d->Display->background().rgb()));
+    QCOMPARE(preview()->size(), QSize(80, 80));
+    QVERIFY(allPixels(preview()->surface(), preview()->background().rgb()));
 }
 
-void DialogWidgetTest::chooseSource_data()
+void tst_settingsdialog::chooseSource_data()
 {
     QTest::addColumn<QString>("control"); // object name pressed
     QTest::addColumn<int>("button");
@@ -415,48 +399,54 @@ void DialogWidgetTest::chooseSource_data()
     QTest::addColumn<bool>("pathKept");
     QTest::addColumn<bool>("browseEnabled");
     // Starting with a 400 x 300 picture chosen and previewed.
-    QTest::newRow("desktop mark, left") << "Img_Sel(0)" << int(Qt::LeftButton) << 0 << true << false;
-    QTest::newRow("desktop mark, right") << "Img_Sel(0)" << int(Qt::RightButton) << 0 << true << false;
-    QTest::newRow("desktop label, left") << "lbl_Sel(0)" << int(Qt::LeftButton) << 0 << false << false;
-    QTest::newRow("desktop label, right") << "lbl_Sel(0)" << int(Qt::RightButton) << 0 << false << false;
-    QTest::newRow("desktop label, middle") << "lbl_Sel(0)" << int(Qt::MiddleButton) << 0 << false << false;
-    QTest::newRow("picture mark again") << "Img_Sel(1)" << int(Qt::LeftButton) << 1 << true << true;
-    QTest::newRow("picture label again") << "lbl_Sel(1)" << int(Qt::RightButton) << 1 << true << true;
+    QTest::newRow("desktop mark, left") << "desktopMark" << int(Qt::LeftButton) << 0 << true << false;
+    QTest::newRow("desktop mark, right") << "desktopMark" << int(Qt::RightButton) << 0 << true << false;
+    QTest::newRow("desktop label, left") << "desktopLabel" << int(Qt::LeftButton) << 0 << false << false;
+    QTest::newRow("desktop label, right") << "desktopLabel" << int(Qt::RightButton) << 0 << false << false;
+    QTest::newRow("desktop label, middle") << "desktopLabel" << int(Qt::MiddleButton) << 0 << false << false;
+    QTest::newRow("picture mark again") << "pictureMark" << int(Qt::LeftButton) << 1 << true << true;
+    QTest::newRow("picture label again") << "pictureLabel" << int(Qt::RightButton) << 1 << true << true;
 }
 
-void DialogWidgetTest::chooseSource()
+void tst_settingsdialog::chooseSource()
 {
     QFETCH(QString, control);
     QFETCH(int, button);
     QFETCH(int, source);
     QFETCH(bool, pathKept);
     QFETCH(bool, browseEnabled);
-    const QString picture = writePicture(*dir_, QStringLiteral("p.jpg"), QSize(400, 300), "JPG");
-    Helixcavern_P *d = openDialog(1, picture, 20);
-    QVERIFY(d);
-    auto *pressed = d->findChild<EventLabel *>(control);
+    const QString picture = fixture_->path(QStringLiteral("p.jpg"));
+    QVERIFY(writePicture(picture, QSize(400, 300), "JPG"));
+    QVERIFY(fixture_->open(1, picture, 20));
+    auto *pressed = this->control<EventLabel>(qPrintable(control));
     QVERIFY(pressed);
-    QTest::mousePress(pressed, Qt::MouseButton(button), {}, QPoint(3, 3));
-    QTest::mouseRelease(pressed, Qt::MouseButton(button), {}, QPoint(3, 3));
-    QCOMPARE(TextureSource, qint16(source));
-    QCOMPARE(pixmapImage(d->Img_Sel[source]), pixmapImage(d->Img_Opt_On));
-    QCOMPARE(pixmapImage(d->Img_Sel[source ^ 1]), pixmapImage(d->Img_Opt_Off));
-    QCOMPARE(d->Cmd_Pic->Enabled(), browseEnabled);
-    QCOMPARE(d->Pname->text(), pathKept ? picture : QString());
-    QCOMPARE(d->Display->size(), pathKept ? QSize(80, 60) : QSize(80, 80));
+    DialogFixture::pressAndRelease(pressed, Qt::MouseButton(button));
+    const char *const marks[2] = {"desktopMark", "pictureMark"};
+    const QImage on = markPicture(":/dialog/option_on.jpg");
+    const QImage off = markPicture(":/dialog/option_off.jpg");
+    QCOMPARE(pixmapImage(this->control<QLabel>(marks[source])), on);
+    QCOMPARE(pixmapImage(this->control<QLabel>(marks[source ^ 1])), off);
+    auto *browse = this->control<SkinnedButton>("browseButton");
+    auto *path = this->control<PathBox>("pathBox");
+    QCOMPARE(browse->isButtonEnabled(), browseEnabled);
+    QCOMPARE(path->text(), pathKept ? picture : QString());
+    QCOMPARE(preview()->size(), pathKept ? QSize(80, 60) : QSize(80, 80));
     if (!pathKept)
-        QVERIFY(allPixels(d->Display->surface(), d->Display->background().rgb()));
-    QCOMPARE(PictureFile, picture); // the setting keeps the path; only the box forgets it
+        QVERIFY(allPixels(preview()->surface(), preview()->background().rgb()));
 
     // Choosing the picture file afterwards by its mark brings back neither path nor preview.
-    QTest::mousePress(d->Img_Sel[1], Qt::LeftButton, {}, QPoint(3, 3));
-    QCOMPARE(TextureSource, qint16(1));
-    QCOMPARE(d->Cmd_Pic->Enabled(), true);
-    QCOMPARE(d->Pname->text(), pathKept ? picture : QString());
-    QCOMPARE(d->Display->size(), pathKept ? QSize(80, 60) : QSize(80, 80));
+    QTest::mousePress(this->control("pictureMark"), Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(pixmapImage(this->control<QLabel>("pictureMark")), on);
+    QCOMPARE(browse->isButtonEnabled(), true);
+    QCOMPARE(path->text(), pathKept ? picture : QString());
+    QCOMPARE(preview()->size(), pathKept ? QSize(80, 60) : QSize(80, 80));
+    // What is saved is the source chosen last and the path the box shows.
+    fixture_->click("saveButton");
+    QCOMPARE(testfiles::readFile(fixture_->settingsPath()),
+             testfiles::settingsBytes(" 1", pathKept ? picture.toUtf8() : QByteArray(""), " 20"));
 }
 
-void DialogWidgetTest::speedReadOutOnArrowTrackAndKeys_data()
+void tst_settingsdialog::speedReadOutOnArrowTrackAndKeys_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<int>("value");
@@ -473,13 +463,12 @@ void DialogWidgetTest::speedReadOutOnArrowTrackAndKeys_data()
     QTest::newRow("home key") << "home" << 1;
 }
 
-void DialogWidgetTest::speedReadOutOnArrowTrackAndKeys()
+void tst_settingsdialog::speedReadOutOnArrowTrackAndKeys()
 {
     QFETCH(QString, action);
     QFETCH(int, value);
-    Helixcavern_P *d = openDialog(0, QString(), 20);
-    QVERIFY(d);
-    QScrollBar *bar = d->HS_Fast;
+    QVERIFY(fixture_->open(0, QString(), 20));
+    auto *bar = control<QScrollBar>("speedBar");
     QStyleOptionSlider option;
     option.initFrom(bar);
     option.orientation = Qt::Horizontal;
@@ -510,17 +499,17 @@ void DialogWidgetTest::speedReadOutOnArrowTrackAndKeys()
         QTest::keyClick(bar, key);
     }
     QCOMPARE(bar->value(), value);
-    QCOMPARE(d->lbl_Fast->text(), QString::number(value));
-    QCOMPARE(Speed, 20.0f); // the setting itself is not touched until saving
+    QCOMPARE(control<QLabel>("speedReadout")->text(), QString::number(value));
+    QVERIFY(!QFile::exists(fixture_->settingsPath())); // the setting itself is not touched until saving
 }
 
-void DialogWidgetTest::speedReadOutFollowsThumbDrag()
+void tst_settingsdialog::speedReadOutFollowsThumbDrag()
 {
-    Helixcavern_P *d = openDialog(0, QString(), 1);
-    QVERIFY(d);
-    QScrollBar *bar = d->HS_Fast;
+    QVERIFY(fixture_->open(0, QString(), 1));
+    auto *bar = control<QScrollBar>("speedBar");
+    auto *readout = control<QLabel>("speedReadout");
     QStringList seen;
-    connect(bar, &QScrollBar::valueChanged, this, [&] { seen.append(d->lbl_Fast->text()); });
+    connect(bar, &QScrollBar::valueChanged, this, [&] { seen.append(readout->text()); });
     QStyleOptionSlider option;
     option.initFrom(bar);
     option.orientation = Qt::Horizontal;
@@ -539,60 +528,84 @@ void DialogWidgetTest::speedReadOutFollowsThumbDrag()
     QCOMPARE(seen.last(), QStringLiteral("100"));
     for (qsizetype i = 1; i < seen.size(); ++i)
         QVERIFY(seen[i].toInt() > seen[i - 1].toInt());
-    QCOMPARE(d->lbl_Fast->text(), QStringLiteral("100"));
+    QCOMPARE(readout->text(), QStringLiteral("100"));
 }
 
-void DialogWidgetTest::pathBoxTakesNoLineBreaks()
+void tst_settingsdialog::pathBoxTakesNoLineBreaks()
 {
-    Helixcavern_P *d = openDialog(1, QString(), 20);
-    QVERIFY(d);
-    d->Pname->setFocus();
-    QTest::keyClicks(d->Pname, QStringLiteral("/tmp/x"));
-    QTest::keyClick(d->Pname, Qt::Key_Return);
-    QTest::keyClicks(d->Pname, QStringLiteral(".jpg"));
-    QCOMPARE(d->Pname->text(), QStringLiteral("/tmp/x.jpg"));
+    QVERIFY(fixture_->open(1, QString(), 20));
+    auto *path = control<PathBox>("pathBox");
+    path->setFocus();
+    QTest::keyClicks(path, QStringLiteral("/tmp/x"));
+    QTest::keyClick(path, Qt::Key_Return);
+    QTest::keyClicks(path, QStringLiteral(".jpg"));
+    QCOMPARE(path->text(), QStringLiteral("/tmp/x.jpg"));
     QApplication::clipboard()->setText(QStringLiteral("/a\n/b.jpg\r\n"));
-    d->Pname->selectAll();
-    d->Pname->paste();
-    QCOMPARE(d->Pname->text(), QStringLiteral("/a/b.jpg"));
+    path->selectAll();
+    path->paste();
+    QCOMPARE(path->text(), QStringLiteral("/a/b.jpg"));
     // A path longer than one line wraps into the second line of the box instead of scrolling.
-    d->Pname->setText(QString(60, QLatin1Char('a')));
-    QVERIFY(d->Pname->document()->lineCount() >= 1);
-    QCOMPARE(d->Pname->document()->blockCount(), 1);
+    path->setText(QString(60, QLatin1Char('a')));
+    QVERIFY(path->document()->lineCount() >= 1);
+    QCOMPARE(path->document()->blockCount(), 1);
 }
 
-void DialogWidgetTest::linkOpensAddressUnderWaitCursor()
+void tst_settingsdialog::linkOpensAddressUnderWaitCursor()
 {
-    Helixcavern_P *d = openDialog(0, QString(), 20);
-    QVERIFY(d);
+    QVERIFY(fixture_->open(0, QString(), 20));
+    auto *link = control<QLabel>("linkLabel");
     UrlCatcher catcher;
-    const QUrl address(d->lbl_URL->text());
+    const QUrl address(link->text());
     QVERIFY(address.isValid());
     QDesktopServices::setUrlHandler(address.scheme(), &catcher, "open");
-    QTest::mouseClick(d->lbl_URL, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(5, 5));
     QDesktopServices::unsetUrlHandler(address.scheme());
     QCOMPARE(catcher.urls, QList<QUrl>{address});
     QCOMPARE(catcher.cursorShapes, QList<int>{int(Qt::WaitCursor)});
     QVERIFY(!QGuiApplication::overrideCursor()); // set back afterwards
     // A right click is no click; the label shows the custom pointer.
-    QTest::mouseClick(d->lbl_URL, Qt::RightButton, {}, QPoint(5, 5));
+    QTest::mouseClick(link, Qt::RightButton, {}, QPoint(5, 5));
     QCOMPARE(catcher.urls.size(), 1);
-    QCOMPARE(d->lbl_URL->cursor().shape(), Qt::BitmapCursor);
-    QCOMPARE(d->lbl_URL->cursor().hotSpot(), QPoint(12, 10));
+    QCOMPARE(link->cursor().shape(), Qt::BitmapCursor);
+    QCOMPARE(link->cursor().hotSpot(), QPoint(12, 10));
 }
 
-void DialogWidgetTest::loadRemembersPointerForAnimation()
+void tst_settingsdialog::loadRemembersPointerForAnimation()
 {
     QCursor::setPos(123, 45);
     if (QCursor::pos() != QPoint(123, 45))
         QSKIP("this platform does not move the pointer");
-    Helixcavern_P *d = openDialog(0, QString(), 20);
+    SettingsDialog *d = fixture_->open(0, QString(), 20);
     QVERIFY(d);
-    QCOMPARE(Helixcavern_P::AnimOriginX, qint16(123));
-    QCOMPARE(Helixcavern_P::AnimOriginY, qint16(45));
+    // The pointer moves on; the closing outline still shrinks to where it was when the dialog opened.
+    QCursor::setPos(300, 300);
+    const QRect window = d->frameGeometry();
+    const QRect origin(123, 45, 0, 0);
+    QList<QRect> frames;
+    QTimer probe;
+    probe.setInterval(5);
+    connect(&probe, &QTimer::timeout, this, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<OutlineAnimation *>(w) && w->isVisible())
+                frames.append(w->geometry());
+    });
+    probe.start();
+    d->close();
+    probe.stop();
+    QCOMPARE(fixture_->finishedStatuses(), QList<int>{0});
+    QVERIFY2(frames.size() >= 2, qPrintable(QString::number(frames.size())));
+    // Each frame shown lies on the way from the window to the remembered point.
+    for (const QRect &frame : frames) {
+        bool onTheWay = false;
+        for (int step = 0; step <= 1000 && !onTheWay; ++step)
+            onTheWay = DialogLayout::animationFrame(window, origin, step / 1000.0) == frame;
+        QVERIFY2(onTheWay, qPrintable(QStringLiteral("%1,%2 %3x%4").arg(frame.x()).arg(frame.y())
+                                          .arg(frame.width()).arg(frame.height())));
+    }
+    QVERIFY(frames.last().width() < frames.first().width());
 }
 
-void DialogWidgetTest::outlineGrowsFromPointToWindow()
+void tst_settingsdialog::outlineGrowsFromPointToWindow()
 {
     const QRect from(100, 50, 0, 0);
     const QRect to(300, 250, 400, 300);
@@ -621,50 +634,59 @@ void DialogWidgetTest::outlineGrowsFromPointToWindow()
         QVERIFY(!(qobject_cast<OutlineAnimation *>(w) && w->isVisible()));
 }
 
-void DialogWidgetTest::buttonsComeFromTheirDesign()
+void tst_settingsdialog::buttonsComeFromTheirDesign()
 {
-    Helixcavern_P *d = openDialog(0, QString(), 20);
+    SettingsDialog *d = fixture_->open(0, QString(), 20);
     QVERIFY(d);
-    const QList<Command *> buttons = d->findChildren<Command *>();
-    QCOMPARE(buttons, (QList<Command *>{d->Cmd_Pic, d->Cmd_Can, d->Cmd_Set})); // the window's control order
-    for (Command *button : buttons) {
-        QCOMPARE(button->State(), Command::StateNormal); // Initialize ran
-        QCOMPARE(QFontInfo(button->Font()).family(), QStringLiteral("IPAPGothic"));
+    auto *browse = control<SkinnedButton>("browseButton");
+    auto *cancel = control<SkinnedButton>("cancelButton");
+    auto *save = control<SkinnedButton>("saveButton");
+    const QList<SkinnedButton *> buttons = d->findChildren<SkinnedButton *>();
+    QCOMPARE(buttons, (QList<SkinnedButton *>{browse, cancel, save})); // the window's control order
+    for (SkinnedButton *button : buttons) {
+        QCOMPARE(button->state(), SkinnedButton::StateNormal); // hover tracking started
+        QCOMPARE(QFontInfo(button->captionFont()).family(), QStringLiteral("IPAPGothic"));
     }
-    // Cmd_Pic was disabled by the load sequence; the other two still hold only their design: the
-    // caption and the font (which matches the window's ambient font, so it need not be stored).
-    for (Command *button : {d->Cmd_Can, d->Cmd_Set}) {
+    // The browse button was disabled by the opening steps; the other two still hold only their
+    // design: the caption and the font (which matches the window's ambient font, so it need not be stored).
+    for (SkinnedButton *button : {cancel, save}) {
         PropertyBag saved;
-        button->WriteProperties(saved);
+        button->writeProperties(saved);
         QVERIFY(saved.contains(QStringLiteral("Caption")));
         for (const QString &key : saved.keys())
             QVERIFY2(key == QLatin1String("Caption") || key == QLatin1String("Font"), qPrintable(key));
     }
-    Helixcavern_P::PrepareCommandButtons(d, false, false);
-    for (Command *button : buttons)
-        QVERIFY(!button->Enabled());
-    Helixcavern_P::PrepareCommandButtons(d, false, true);
-    for (Command *button : buttons)
-        QVERIFY(button->Enabled());
+    // Disabled and enabled, a button shows the matching look: the browse button follows the source.
+    QVERIFY(!browse->isButtonEnabled());
+    VERIFY_SHOWS_SKIN(*browse, SkinnedButton::Skin::Disable);
+    DialogFixture::pressAndRelease(control("pictureMark"), Qt::LeftButton);
+    QVERIFY(browse->isButtonEnabled());
+    VERIFY_SHOWS_SKIN(*browse, SkinnedButton::Skin::Normal);
+    for (SkinnedButton *button : {cancel, save}) {
+        QVERIFY(button->isButtonEnabled());
+        VERIFY_SHOWS_SKIN(*button, SkinnedButton::Skin::Normal);
+    }
 }
 
-void DialogWidgetTest::tabOrderFollowsDesign()
+void tst_settingsdialog::tabOrderFollowsDesign()
 {
-    Helixcavern_P *d = openDialog(1, QString(), 20);
+    SettingsDialog *d = fixture_->open(1, QString(), 20);
     QVERIFY(d);
     QApplication::setActiveWindow(d);
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(d->Pic_B)); // the first stop at start
-    const QList<QWidget *> forward{d->Pic_D, d->HS_Fast, d->Pname, d->Cmd_Can, d->Cmd_Set, d->Cmd_Pic, d->Pic_B};
-    for (QWidget *expected : forward) {
+    QTRY_COMPARE(QApplication::focusWidget(), control("pictureChoicePanel")); // the first stop at start
+    const QList<const char *> forward{"speedPanel", "speedBar", "pathBox", "cancelButton", "saveButton",
+                                      "browseButton", "pictureChoicePanel"};
+    for (const char *expected : forward) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), expected);
+        QCOMPARE(QApplication::focusWidget(), control(expected));
     }
-    const QList<QWidget *> backward{d->Cmd_Pic, d->Cmd_Set, d->Cmd_Can, d->Pname, d->HS_Fast, d->Pic_D, d->Pic_B};
-    for (QWidget *expected : backward) {
+    const QList<const char *> backward{"browseButton", "saveButton", "cancelButton", "pathBox", "speedBar",
+                                       "speedPanel", "pictureChoicePanel"};
+    for (const char *expected : backward) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), expected);
+        QCOMPARE(QApplication::focusWidget(), control(expected));
     }
 }
 
-QTEST_MAIN(DialogWidgetTest)
-#include "DialogWidgetTest.moc"
+QTEST_MAIN(tst_settingsdialog)
+#include "tst_settingsdialog.moc"

@@ -1,34 +1,28 @@
 // The browse button and the real file chooser: title, start folder, the one filter entry and the
 // names it lets through, accepting (also a typed name of a missing file) and cancelling, and the
 // next browse starting in the folder of the file chosen.
-#include "Command.h"
-#include "Helixcavern_B.h"
-#include "Helixcavern_P.h"
-#include "PathBox.h"
-#include "PictureBox.h"
+#include "dialog/PathBox.h"
+#include "dialog/PictureBox.h"
+#include "dialog/SettingsDialog.h"
+#include "tests/support/DialogFixture.h"
+#include "tests/support/TestFiles.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
-#include <functional>
 #include <memory>
-
-using namespace Helixcavern_B;
 
 namespace {
 bool writePicture(const QString &path, QSize size)
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    return image.save(path, QFileInfo(path).suffix().toUpper() == QLatin1String("BMP") ? "BMP" : "JPG");
+    return testfiles::writeTwoColourPicture(path, qRgb(0, 128, 128), qRgb(0, 128, 128), size);
 }
 
 // The names the chooser's file list shows in its current folder.
@@ -46,7 +40,7 @@ QStringList shownNames(QFileDialog *chooser)
 }
 } // namespace
 
-class DialogBrowseTest : public QObject
+class tst_settingsdialogbrowse : public QObject
 {
     Q_OBJECT
 private slots:
@@ -58,74 +52,37 @@ private slots:
     void cancelChangesNothing();
 
 private:
-    Helixcavern_P *openDialog(const QString &picture);
-    // Clicks the browse button and, once the chooser is up, runs `drive` on it.
-    bool browse(const std::function<void(QFileDialog *)> &drive);
-    std::unique_ptr<Helixcavern_P> dialog_;
-    std::unique_ptr<QTemporaryDir> dir_;
+    // A dialog with the picture file chosen: `picture`, speed 20.
+    SettingsDialog *openDialog(const QString &picture) { return fixture_->open(1, picture, 20); }
+    PathBox *pathBox() const { return fixture_->control<PathBox>("pathBox"); }
+    PictureBox *preview() const { return fixture_->control<PictureBox>("previewBox"); }
+    // Saves and returns the bytes written: source, picture file and speed as the dialog holds them.
+    QByteArray saved();
+    std::unique_ptr<DialogFixture> fixture_;
 };
 
-void DialogBrowseTest::init()
+void tst_settingsdialogbrowse::init()
 {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    QDir(dir_->path()).mkdir(QStringLiteral("pics"));
-    QVERIFY(writePicture(dir_->filePath(QStringLiteral("start.jpg")), QSize(100, 100)));
-    QVERIFY(writePicture(dir_->filePath(QStringLiteral("pics/wide.jpg")), QSize(400, 300)));
-    QVERIFY(writePicture(dir_->filePath(QStringLiteral("pics/tall.BMP")), QSize(300, 400)));
+    fixture_ = std::make_unique<DialogFixture>();
+    QVERIFY(fixture_->isValid());
+    QDir(fixture_->folder()).mkdir(QStringLiteral("pics"));
+    QVERIFY(writePicture(fixture_->path(QStringLiteral("start.jpg")), QSize(100, 100)));
+    QVERIFY(writePicture(fixture_->path(QStringLiteral("pics/wide.jpg")), QSize(400, 300)));
+    QVERIFY(writePicture(fixture_->path(QStringLiteral("pics/tall.BMP")), QSize(300, 400)));
 }
 
-void DialogBrowseTest::cleanup()
+void tst_settingsdialogbrowse::cleanup() { fixture_.reset(); }
+
+QByteArray tst_settingsdialogbrowse::saved()
 {
-    dialog_.reset();
-    dir_.reset();
+    fixture_->click("saveButton");
+    return testfiles::readFile(fixture_->settingsPath());
 }
 
-Helixcavern_P *DialogBrowseTest::openDialog(const QString &picture)
+void tst_settingsdialogbrowse::chooserShowsTitleFolderAndFilter()
 {
-    TextureSource = 1;
-    PictureFile = picture;
-    PictureFolder = programFolder();
-    Speed = 20;
-    dialog_ = std::make_unique<Helixcavern_P>();
-    dialog_->endProgram = [](int) {};
-    const QString ini = dir_->filePath(QStringLiteral("Helixcavern.ini"));
-    dialog_->settingsPath = [ini] { return ini; };
-    dialog_->Form_Load();
-    dialog_->show();
-    return QTest::qWaitForWindowExposed(dialog_.get()) ? dialog_.get() : nullptr;
-}
-
-bool DialogBrowseTest::browse(const std::function<void(QFileDialog *)> &drive)
-{
-    bool driven = false;
-    QTimer poll;
-    poll.setInterval(20);
-    QElapsedTimer clock;
-    clock.start();
-    connect(&poll, &QTimer::timeout, this, [&] {
-        auto *chooser = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (chooser && chooser->isVisible()) {
-            poll.stop();
-            driven = true;
-            drive(chooser);
-            if (chooser->isVisible())
-                chooser->reject(); // a driver that failed part-way must not leave it open
-        } else if (clock.elapsed() > 10000) {
-            poll.stop();
-        }
-    });
-    poll.start();
-    const QPoint centre = dialog_->Cmd_Pic->rect().center();
-    QTest::mouseMove(dialog_->Cmd_Pic, centre);
-    QTest::mouseClick(dialog_->Cmd_Pic, Qt::LeftButton, {}, centre);
-    return driven;
-}
-
-void DialogBrowseTest::chooserShowsTitleFolderAndFilter()
-{
-    const QString folder = dir_->filePath(QStringLiteral("filter"));
-    QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("filter")));
+    const QString folder = fixture_->path(QStringLiteral("filter"));
+    QVERIFY(QDir(fixture_->folder()).mkdir(QStringLiteral("filter")));
     const QStringList pass{"a.jpg", "a.JPG", "aJPG", "b.bmp", "C.BMP", "x.Jpg"};
     const QStringList fail{"a.jpeg", "a.png", "abmp", "a.jpg.txt", "b.gif"};
     for (const QString &name : pass + fail) {
@@ -134,13 +91,11 @@ void DialogBrowseTest::chooserShowsTitleFolderAndFilter()
     }
     QVERIFY(QDir(folder).mkdir(QStringLiteral("sub"))); // folders stay visible to move through
     QVERIFY(writePicture(folder + QStringLiteral("/start.jpg"), QSize(10, 10)));
-    Helixcavern_P *d = openDialog(folder + QStringLiteral("/start.jpg"));
-    QVERIFY(d);
-    QCOMPARE(PictureFolder, folder);
+    QVERIFY(openDialog(folder + QStringLiteral("/start.jpg")));
     QString title, startFolder, filterShown;
     int filterCount = -1;
     QStringList names;
-    const bool driven = browse([&](QFileDialog *chooser) {
+    const bool driven = fixture_->browse([&](QFileDialog *chooser) {
         title = chooser->windowTitle();
         startFolder = chooser->directory().absolutePath();
         auto *types = chooser->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
@@ -160,7 +115,7 @@ void DialogBrowseTest::chooserShowsTitleFolderAndFilter()
     });
     QVERIFY(driven);
     QCOMPARE(title, QStringLiteral("ﾌｧｲﾙを開く"));
-    QCOMPARE(startFolder, folder);
+    QCOMPARE(startFolder, folder); // the folder of the picture loaded
     QCOMPARE(filterShown, QStringLiteral("画像ﾌｧｲﾙ (BMP JPG)"));
     QCOMPARE(filterCount, 1);
     QStringList expected = pass;
@@ -169,7 +124,7 @@ void DialogBrowseTest::chooserShowsTitleFolderAndFilter()
     QCOMPARE(names, expected);
 }
 
-void DialogBrowseTest::acceptAndBrowseAgainFromChosenFolder_data()
+void tst_settingsdialogbrowse::acceptAndBrowseAgainFromChosenFolder_data()
 {
     QTest::addColumn<QString>("typed");   // relative to the temporary folder
     QTest::addColumn<QSize>("display");
@@ -178,56 +133,45 @@ void DialogBrowseTest::acceptAndBrowseAgainFromChosenFolder_data()
     QTest::newRow("typed name of a missing file") << "pics/none.jpg" << QSize(80, 80);
 }
 
-void DialogBrowseTest::acceptAndBrowseAgainFromChosenFolder()
+void tst_settingsdialogbrowse::acceptAndBrowseAgainFromChosenFolder()
 {
     QFETCH(QString, typed);
     QFETCH(QSize, display);
-    Helixcavern_P *d = openDialog(dir_->filePath(QStringLiteral("start.jpg")));
-    QVERIFY(d);
-    QVERIFY(browse([&](QFileDialog *chooser) {
-        auto *name = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        QVERIFY(name);
-        name->setFocus();
-        // Set rather than typed: typing opens the name completer, whose list may take the Return.
-        name->setText(dir_->filePath(typed));
-        QTest::keyClick(name, Qt::Key_Return);
-    }));
-    const QString chosen = dir_->filePath(typed);
-    QCOMPARE(PictureFile, chosen);
-    QCOMPARE(d->Pname->text(), chosen);
-    QCOMPARE(PictureFolder, dir_->filePath(QStringLiteral("pics")));
-    QCOMPARE(d->Display->size(), display);
-    QCOMPARE(TextureSource, qint16(1)); // browsing does not change the source
+    QVERIFY(openDialog(fixture_->path(QStringLiteral("start.jpg"))));
+    const QString chosen = fixture_->path(typed);
+    QVERIFY(fixture_->choosePicture(chosen));
+    QCOMPARE(pathBox()->text(), chosen);
+    QCOMPARE(preview()->size(), display);
 
     QString secondStart;
-    QVERIFY(browse([&](QFileDialog *chooser) {
+    QVERIFY(fixture_->browse([&](QFileDialog *chooser) {
         secondStart = chooser->directory().absolutePath();
         QTest::keyClick(chooser, Qt::Key_Escape);
     }));
-    QCOMPARE(secondStart, dir_->filePath(QStringLiteral("pics")));
-    QCOMPARE(PictureFile, chosen);
+    QCOMPARE(secondStart, fixture_->path(QStringLiteral("pics"))); // the chosen picture's folder
+    // The chosen picture is what is saved, after a cancelled browse too; browsing does not change the source.
+    QCOMPARE(saved(), testfiles::settingsBytes(" 1", chosen.toUtf8(), " 20"));
 }
 
-void DialogBrowseTest::cancelChangesNothing()
+void tst_settingsdialogbrowse::cancelChangesNothing()
 {
-    const QString start = dir_->filePath(QStringLiteral("start.jpg"));
-    Helixcavern_P *d = openDialog(start);
-    QVERIFY(d);
-    const QSize displayBefore = d->Display->size();
-    const QImage previewBefore = d->Display->surface().copy();
-    QVERIFY(browse([&](QFileDialog *chooser) {
+    const QString start = fixture_->path(QStringLiteral("start.jpg"));
+    QVERIFY(openDialog(start));
+    const QSize displayBefore = preview()->size();
+    const QImage previewBefore = preview()->surface().copy();
+    QVERIFY(fixture_->browse([&](QFileDialog *chooser) {
         // A file is selected but the chooser is cancelled.
         auto *name = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
         QVERIFY(name);
-        QTest::keyClicks(name, dir_->filePath(QStringLiteral("pics/wide.jpg")));
+        QTest::keyClicks(name, fixture_->path(QStringLiteral("pics/wide.jpg")));
         chooser->reject();
     }));
-    QCOMPARE(PictureFile, start);
-    QCOMPARE(d->Pname->text(), start);
-    QCOMPARE(PictureFolder, dir_->path());
-    QCOMPARE(d->Display->size(), displayBefore);
-    QCOMPARE(d->Display->surface(), previewBefore);
+    QCOMPARE(pathBox()->text(), start);
+    QCOMPARE(fixture_->chooserStartFolder(), fixture_->folder()); // the next browse starts where the first did
+    QCOMPARE(preview()->size(), displayBefore);
+    QCOMPARE(preview()->surface(), previewBefore);
+    QCOMPARE(saved(), testfiles::settingsBytes(" 1", start.toUtf8(), " 20"));
 }
 
-QTEST_MAIN(DialogBrowseTest)
-#include "DialogBrowseTest.moc"
+QTEST_MAIN(tst_settingsdialogbrowse)
+#include "tst_settingsdialogbrowse.moc"

@@ -1,87 +1,38 @@
 // Saving and leaving the settings dialog, checked as the exact bytes of the settings file: what
 // "設定" writes after each kind of change, that "ｷｬﾝｾﾙ" and the close control write nothing, and
 // that a file which cannot be written is reported while the dialog stays open.
-#include "Command.h"
-#include "EventLabel.h"
-#include "Helixcavern_B.h"
-#include "Helixcavern_P.h"
-#include "PathBox.h"
+#include "button/SkinnedButton.h"
+#include "dialog/PathBox.h"
+#include "dialog/SettingsDialog.h"
+#include "tests/support/DialogFixture.h"
+#include "tests/support/TestFiles.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QSignalSpy>
-#include <QTimer>
-#include <QElapsedTimer>
-#include <QDir>
+#include <QTest>
 
-#include <functional>
 #include <memory>
 
-using namespace Helixcavern_B;
-
 namespace {
-// The keys as the settings file holds them, in Shift-JIS.
-const QByteArray kSource("\x89\xE6\x91\x9C");
-const QByteArray kPicture("\x89\xE6\x91\x9C\xCC\xA7\xB2\xD9");
-const QByteArray kSpeed("\x89\xF1\x93\x5D\x91\xAC\x93\x78");
+using testfiles::KeyPictureFile;
+using testfiles::KeySource;
+using testfiles::KeySpeed;
+using testfiles::readFile;
+using testfiles::writeFile;
 
 QByteArray written(const QByteArray &source, const QByteArray &picture, const QByteArray &speed)
 {
-    return "[Section]\r\n" + kSource + "=" + source + "\r\n" + kPicture + "=" + picture + "\r\n" + kSpeed + "="
-        + speed + "\r\n";
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Moves onto the button and clicks it, as a user does.
-void clickCommand(Command *button)
-{
-    const QPoint centre = button->rect().center();
-    QTest::mouseMove(button, centre);
-    QTest::mouseClick(button, Qt::LeftButton, {}, centre);
-}
-
-// Runs `action` on the first modal window other than `except` once it is shown, within 5 s.
-void whenModalShown(QWidget *except, std::function<void(QWidget *)> action, bool *handled)
-{
-    auto *poll = new QTimer;
-    auto *clock = new QElapsedTimer;
-    clock->start();
-    poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal && modal != except && modal->isVisible()) {
-            poll->stop();
-            action(modal);
-            *handled = true;
-        }
-        if (!poll->isActive() || clock->elapsed() > 5000) {
-            poll->stop();
-            poll->deleteLater();
-            delete clock;
-        }
-    });
-    poll->start();
+    return testfiles::settingsBytes(source, picture, speed);
 }
 } // namespace
 
-class DialogSaveTest : public QObject
+class tst_settingsdialogsave : public QObject
 {
     Q_OBJECT
 private slots:
@@ -95,73 +46,56 @@ private slots:
     void failedSaveIsReportedAndKeepsDialog();
 
 private:
-    Helixcavern_P *openDialog(qint16 source, const QString &file, float speed, const QString &ini);
     void act(const QString &action);
-    std::unique_ptr<Helixcavern_P> dialog_;
-    std::unique_ptr<QTemporaryDir> dir_;
-    QList<int> endings_;
+    std::unique_ptr<DialogFixture> fixture_;
     QString immutable_; // a folder made unwritable, made writable again after the test
 };
 
-void DialogSaveTest::init()
+void tst_settingsdialogsave::init()
 {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    endings_.clear();
+    fixture_ = std::make_unique<DialogFixture>();
+    QVERIFY(fixture_->isValid());
 }
 
-void DialogSaveTest::cleanup()
+void tst_settingsdialogsave::cleanup()
 {
     if (!immutable_.isEmpty())
         QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), immutable_});
     immutable_.clear();
-    dialog_.reset();
-    dir_.reset();
-}
-
-Helixcavern_P *DialogSaveTest::openDialog(qint16 source, const QString &file, float speed, const QString &ini)
-{
-    TextureSource = source;
-    PictureFile = file;
-    PictureFolder = programFolder();
-    Speed = speed;
-    dialog_ = std::make_unique<Helixcavern_P>();
-    dialog_->endProgram = [this](int status) { endings_.append(status); };
-    dialog_->settingsPath = [ini] { return ini; };
-    dialog_->Form_Load();
-    dialog_->show();
-    return QTest::qWaitForWindowExposed(dialog_.get()) ? dialog_.get() : nullptr;
+    fixture_.reset();
 }
 
 // Actions of a user before leaving, separated by blanks: "label0", "mark0", "label1", "end"
 // (speed to the fast end), "left" (one step slower), "type:<text>" (replace the path box's text).
-void DialogSaveTest::act(const QString &actions)
+void tst_settingsdialogsave::act(const QString &actions)
 {
     for (const QString &action : actions.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         if (action.startsWith(QLatin1String("label")) || action.startsWith(QLatin1String("mark"))) {
-            const int index = action.back().digitValue();
-            EventLabel *target = action.startsWith(QLatin1String("label")) ? dialog_->lbl_Sel[index] : dialog_->Img_Sel[index];
-            QTest::mousePress(target, Qt::LeftButton, {}, QPoint(2, 2));
-            QTest::mouseRelease(target, Qt::LeftButton, {}, QPoint(2, 2));
+            const bool desktop = action.back() == QLatin1Char('0');
+            const char *name = action.startsWith(QLatin1String("label")) ? (desktop ? "desktopLabel" : "pictureLabel")
+                                                                         : (desktop ? "desktopMark" : "pictureMark");
+            DialogFixture::pressAndRelease(fixture_->control(name), Qt::LeftButton, QPoint(2, 2));
         } else if (action == QLatin1String("end") || action == QLatin1String("left")) {
-            dialog_->HS_Fast->setFocus();
-            QTest::keyClick(dialog_->HS_Fast, action == QLatin1String("end") ? Qt::Key_End : Qt::Key_Left);
+            auto *bar = fixture_->control<QScrollBar>("speedBar");
+            bar->setFocus();
+            QTest::keyClick(bar, action == QLatin1String("end") ? Qt::Key_End : Qt::Key_Left);
         } else if (action.startsWith(QLatin1String("type:"))) {
-            dialog_->Pname->setFocus();
-            dialog_->Pname->selectAll();
+            auto *path = fixture_->control<PathBox>("pathBox");
+            path->setFocus();
+            path->selectAll();
             const QString text = action.mid(5);
             bool ascii = true;
             for (QChar c : text)
                 ascii = ascii && c.unicode() < 0x80;
             if (ascii)
-                QTest::keyClicks(dialog_->Pname, text);
+                QTest::keyClicks(path, text);
             else // the test's key simulation types ASCII only
-                dialog_->Pname->insertPlainText(text);
+                path->insertPlainText(text);
         }
     }
 }
 
-void DialogSaveTest::saveWritesExactBytes_data()
+void tst_settingsdialogsave::saveWritesExactBytes_data()
 {
     QTest::addColumn<QByteArray>("before"); // file before the run; "-" for no file
     QTest::addColumn<int>("source");
@@ -196,14 +130,14 @@ void DialogSaveTest::saveWritesExactBytes_data()
         << none << 1 << true << 20.0f << "type:/写真/ｶﾒﾗ_1.jpg"
         << written(" 1", QStringLiteral("/写真/ｶﾒﾗ_1.jpg").toUtf8(), " 20");
     QTest::newRow("other sections, comments and keys kept; keys replaced where they stand")
-        << QByteArray("; mine\r\n[Other]\r\na=1\r\n[Section]\r\n" + kSpeed + "= 50\r\nextra=x\r\n" + kSource
+        << QByteArray("; mine\r\n[Other]\r\na=1\r\n[Section]\r\n" + KeySpeed + "= 50\r\nextra=x\r\n" + KeySource
                       + "= 1\r\n[Last]\r\nb=2\r\n")
         << 0 << false << 50.0f << ""
-        << QByteArray("; mine\r\n[Other]\r\na=1\r\n[Section]\r\n" + kSpeed + "= 50\r\nextra=x\r\n" + kSource
-                      + "= 0\r\n" + kPicture + "=\r\n[Last]\r\nb=2\r\n");
+        << QByteArray("; mine\r\n[Other]\r\na=1\r\n[Section]\r\n" + KeySpeed + "= 50\r\nextra=x\r\n" + KeySource
+                      + "= 0\r\n" + KeyPictureFile + "=\r\n[Last]\r\nb=2\r\n");
 }
 
-void DialogSaveTest::saveWritesExactBytes()
+void tst_settingsdialogsave::saveWritesExactBytes()
 {
     QFETCH(QByteArray, before);
     QFETCH(int, source);
@@ -211,35 +145,32 @@ void DialogSaveTest::saveWritesExactBytes()
     QFETCH(float, speed);
     QFETCH(QString, actions);
     QFETCH(QByteArray, after);
-    const QString ini = dir_->filePath(QStringLiteral("Helixcavern.ini"));
+    const QString ini = fixture_->settingsPath();
     if (before != "-")
-        QVERIFY(writeAll(ini, before));
+        QVERIFY(writeFile(ini, before));
     QString picture;
     if (withPicture) {
-        picture = dir_->filePath(QStringLiteral("p.jpg"));
-        QImage image(400, 300, QImage::Format_RGB32);
-        image.fill(Qt::green);
-        QVERIFY(image.save(picture));
+        picture = fixture_->path(QStringLiteral("p.jpg"));
+        QVERIFY(testfiles::writeTwoColourPicture(picture, qRgb(0, 255, 0), qRgb(0, 255, 0), QSize(400, 300)));
     }
-    Helixcavern_P *d = openDialog(qint16(source), picture, speed, ini);
+    SettingsDialog *d = fixture_->open(qint16(source), picture, speed);
     QVERIFY(d);
     act(actions);
-    QSignalSpy unloaded(d, &Helixcavern_P::unloaded);
-    QSignalSpy clicked(d->Cmd_Set, &Command::Click);
-    clickCommand(d->Cmd_Set);
+    auto *save = fixture_->control<SkinnedButton>("saveButton");
+    QSignalSpy clicked(save, &SkinnedButton::clicked);
+    DialogFixture::click(save);
     QCOMPARE(clicked.size(), 1);
-    QCOMPARE(readAll(ini), QByteArray(after).replace("%PIC%", picture.toUtf8()));
-    QCOMPARE(endings_, QList<int>{0}); // the program ends with status 0
-    QCOMPARE(unloaded.size(), 1);      // after the window was unloaded
+    QCOMPARE(readFile(ini), QByteArray(after).replace("%PIC%", picture.toUtf8()));
+    QCOMPARE(fixture_->finishedStatuses(), QList<int>{0}); // finished once, with status 0, after closing
     QVERIFY(!d->isVisible());
 }
 
-void DialogSaveTest::leavingWithoutSaving_data()
+void tst_settingsdialogsave::leavingWithoutSaving_data()
 {
     QTest::addColumn<QByteArray>("before"); // "-" for no file
     QTest::addColumn<QString>("actions");
     QTest::addColumn<bool>("byCloseControl");
-    const QByteArray file = "[Section]\n" + kSource + "=1\n" + kSpeed + "=  7 \n; note\n"; // LF, odd blanks
+    const QByteArray file = "[Section]\n" + KeySource + "=1\n" + KeySpeed + "=  7 \n; note\n"; // LF, odd blanks
     QTest::newRow("cancel untouched") << file << "" << false;
     QTest::newRow("cancel after changes") << file << "label0 end type:/x.bmp" << false;
     QTest::newRow("cancel without a file creates none") << QByteArray("-") << "mark1 left" << false;
@@ -248,56 +179,53 @@ void DialogSaveTest::leavingWithoutSaving_data()
     QTest::newRow("close control without a file creates none") << QByteArray("-") << "label1" << true;
 }
 
-void DialogSaveTest::leavingWithoutSaving()
+void tst_settingsdialogsave::leavingWithoutSaving()
 {
     QFETCH(QByteArray, before);
     QFETCH(QString, actions);
     QFETCH(bool, byCloseControl);
-    const QString ini = dir_->filePath(QStringLiteral("Helixcavern.ini"));
+    const QString ini = fixture_->settingsPath();
     if (before != "-")
-        QVERIFY(writeAll(ini, before));
-    Helixcavern_P *d = openDialog(0, QString(), 20, ini);
+        QVERIFY(writeFile(ini, before));
+    SettingsDialog *d = fixture_->open(0, QString(), 20);
     QVERIFY(d);
     act(actions);
-    QSignalSpy unloaded(d, &Helixcavern_P::unloaded);
     if (byCloseControl) {
         // What the window manager's close control sends to the window.
         QCloseEvent close;
         QApplication::sendEvent(d->windowHandle(), &close);
-        QCOMPARE(endings_, QList<int>{}); // the modal display returns; start-up ends the program
     } else {
-        clickCommand(d->Cmd_Can);
-        QCOMPARE(endings_, QList<int>{0});
+        fixture_->click("cancelButton");
     }
-    QCOMPARE(unloaded.size(), 1);
+    QCOMPARE(fixture_->finishedStatuses(), QList<int>{0}); // both end the dialog the same way
     QVERIFY(!d->isVisible());
     if (before == "-")
         QVERIFY(!QFile::exists(ini));
     else
-        QCOMPARE(readAll(ini), before);
-    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden).size(), before == "-" ? 0 : 1);
+        QCOMPARE(readFile(ini), before);
+    QCOMPARE(QDir(fixture_->folder()).entryList(QDir::Files | QDir::Hidden).size(), before == "-" ? 0 : 1);
 }
 
-void DialogSaveTest::failedSaveIsReportedAndKeepsDialog_data()
+void tst_settingsdialogsave::failedSaveIsReportedAndKeepsDialog_data()
 {
     QTest::addColumn<QString>("how");
     QTest::newRow("folder is a regular file") << "file-as-folder";
     QTest::newRow("folder refuses new files") << "immutable-folder";
 }
 
-void DialogSaveTest::failedSaveIsReportedAndKeepsDialog()
+void tst_settingsdialogsave::failedSaveIsReportedAndKeepsDialog()
 {
     QFETCH(QString, how);
     QString ini;
-    const QByteArray before = "[Section]\r\n" + kSource + "= 1\r\n" + kSpeed + "= 42\r\n";
+    const QByteArray before = "[Section]\r\n" + KeySource + "= 1\r\n" + KeySpeed + "= 42\r\n";
     if (how == QLatin1String("file-as-folder")) {
-        QVERIFY(writeAll(dir_->filePath(QStringLiteral("notafolder")), "plain"));
-        ini = dir_->filePath(QStringLiteral("notafolder/Helixcavern.ini"));
+        QVERIFY(writeFile(fixture_->path(QStringLiteral("notafolder")), "plain"));
+        ini = fixture_->path(QStringLiteral("notafolder/Helixcavern.ini"));
     } else {
-        const QString folder = dir_->filePath(QStringLiteral("locked"));
-        QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("locked")));
+        const QString folder = fixture_->path(QStringLiteral("locked"));
+        QVERIFY(QDir(fixture_->folder()).mkdir(QStringLiteral("locked")));
         ini = folder + QStringLiteral("/Helixcavern.ini");
-        QVERIFY(writeAll(ini, before));
+        QVERIFY(writeFile(ini, before));
         if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), folder}) != 0)
             QSKIP("chattr +i is not available here");
         immutable_ = folder;
@@ -305,12 +233,12 @@ void DialogSaveTest::failedSaveIsReportedAndKeepsDialog()
         if (probe.open(QIODevice::WriteOnly))
             QSKIP("the immutable folder still takes new files");
     }
-    Helixcavern_P *d = openDialog(0, QString(), 20, ini);
+    SettingsDialog *d = fixture_->open(0, QString(), 20, ini);
     QVERIFY(d);
     act(QStringLiteral("end"));
     QString message;
     bool handled = false;
-    whenModalShown(d, [&](QWidget *modal) {
+    fixture_->whenModalShown([&](QWidget *modal) {
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             message = box->text();
             box->accept();
@@ -318,22 +246,22 @@ void DialogSaveTest::failedSaveIsReportedAndKeepsDialog()
             modal->close();
         }
     }, &handled);
-    clickCommand(d->Cmd_Set);
+    fixture_->click("saveButton");
     QVERIFY(handled);
     QVERIFY2(message.contains(QStringLiteral("保存できませんでした")), qPrintable(message));
     QVERIFY2(message.contains(ini), qPrintable(message)); // names the file
     QVERIFY2(message.contains(QStringLiteral("理由: ")) && !message.endsWith(QStringLiteral("理由: ")), qPrintable(message));
     // The dialog stays open, the program goes on, the file keeps its bytes.
     QVERIFY(d->isVisible());
-    QCOMPARE(endings_, QList<int>{});
+    QCOMPARE(fixture_->finishedStatuses(), QList<int>{});
     if (how == QLatin1String("immutable-folder"))
-        QCOMPARE(readAll(ini), before);
+        QCOMPARE(readFile(ini), before);
     else
-        QCOMPARE(readAll(dir_->filePath(QStringLiteral("notafolder"))), QByteArray("plain"));
+        QCOMPARE(readFile(fixture_->path(QStringLiteral("notafolder"))), QByteArray("plain"));
     // The user can still cancel.
-    clickCommand(d->Cmd_Can);
-    QCOMPARE(endings_, QList<int>{0});
+    fixture_->click("cancelButton");
+    QCOMPARE(fixture_->finishedStatuses(), QList<int>{0});
 }
 
-QTEST_MAIN(DialogSaveTest)
-#include "DialogSaveTest.moc"
+QTEST_MAIN(tst_settingsdialogsave)
+#include "tst_settingsdialogsave.moc"
