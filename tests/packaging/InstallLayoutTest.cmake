@@ -21,7 +21,7 @@ set(expected
   usr/share/applications/helixcavern-settings.desktop
   usr/share/applications/screensavers/helixcavern.desktop
   usr/share/icons/hicolor/32x32/apps/helixcavern.png
-  usr/share/man/man1/helixcavern.1
+  usr/share/man/man1/helixcavern.1.gz
   usr/share/xscreensaver/config/helixcavern.xml
 )
 file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE ${STAGE} ${STAGE}/*)
