@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxext-dev libxss-dev
   fonts-ipafont-gothic qt6-translations-l10n
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
-  xscreensaver xsecurelock
+  xscreensaver xsecurelock dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do
