@@ -9,6 +9,8 @@
 
 #include <optional>
 
+class FileTarget;
+
 // An initialization file as the Windows profile functions read and write it:
 // - "[name]" starts a section; "key=value" lines inside it hold the values; lines starting with ';'
 //   are comments; every other line is kept but means nothing.
@@ -28,9 +30,15 @@ public:
     // Never fails: bytes that form no section or key simply match nothing.
     static IniFile parse(QByteArrayView bytes);
 
-    // Reads the file at `path`. A missing file gives an empty IniFile; a file that exists but cannot
-    // be read (a folder, no permission, too large) gives nothing and says why in `error`.
+    // Reads the file at `path`, reached as FileTarget allows. A missing file (or a link to one)
+    // gives an empty IniFile. Nothing, with the reason in `error`, when the path cannot be followed
+    // (another user's link, a missing folder), the file cannot be read (a folder, a pipe or device,
+    // no permission, too large), or it starts with a UTF-16 byte-order mark: this program reads and
+    // writes only byte-oriented files, so such a file holds none of its keys and is never rewritten.
     static std::optional<IniFile> load(const QString &path, QString *error = nullptr);
+    // The same for a target already resolved; the file is opened once, non-blocking, without
+    // following a link that has appeared since, and checked and read on that descriptor.
+    static std::optional<IniFile> load(const FileTarget &target, QString *error = nullptr);
 
     // The value of the first `key` in a section named `section`, or nothing when either is missing.
     std::optional<QByteArray> value(QStringView section, QStringView key) const;
@@ -44,9 +52,10 @@ public:
 
     QByteArray toBytes() const;
 
-    // Replaces the file at `path` atomically with toBytes(): a temporary file in the same folder is
-    // written, flushed and renamed over it. On failure the old file is untouched and `error` says why.
+    // Replaces the file at `path` (or `target`) atomically with toBytes(); see AtomicFile. On
+    // failure the old file is untouched and `error` says why.
     bool save(const QString &path, QString *error = nullptr) const;
+    bool save(const FileTarget &target, QString *error = nullptr) const;
 
 private:
     enum class LineKind { Other, Comment, Section, Key };

@@ -16,7 +16,10 @@ struct Settings {
     static constexpr float SpeedDivisor = 10.0f;
 
     qint16 textureSource = Desktop;
-    QString pictureFile;   // the picture's path; empty when none is set or it does not open
+    // The picture's path: the bytes stored in the settings file as FilePath::decodeName gives them,
+    // so that FilePath::encodeName gives back the same bytes even for a name that is not valid
+    // UTF-8. Empty when none is set or it does not open.
+    QString pictureFile;
     QString pictureFolder; // the folder in which the dialog's file chooser starts
     float speed = 0.0f;    // as stored: 1 to 100 when written by the dialog
 

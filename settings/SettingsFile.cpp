@@ -3,6 +3,7 @@
 
 #include "settings/DecimalText.h"
 #include "settings/FilePath.h"
+#include "settings/FileTarget.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsLocation.h"
@@ -14,15 +15,21 @@
 
 namespace {
 
-// Values are stored as the bytes of the text in UTF-8, the encoding of file names here. A value is
-// a C string to the programs that share this file format, so it ends at a NUL byte.
-QString valueText(const IniFile &file, const QString &section, const QString &key)
+// Values are stored as the bytes of the text in UTF-8, the encoding of file names here; bytes that
+// are not UTF-8 are kept through FilePath's text form of names. A value is a C string to the
+// programs that share this file format, so it ends at a NUL byte.
+QByteArray valueBytes(const IniFile &file, const QString &section, const QString &key)
 {
     const std::optional<QByteArray> value = file.value(section, key);
     if (!value)
         return {};
     const qsizetype nul = value->indexOf('\0');
-    return QString::fromUtf8(nul < 0 ? *value : value->first(nul));
+    return nul < 0 ? *value : value->first(nul);
+}
+
+QString valueText(const IniFile &file, const QString &section, const QString &key)
+{
+    return FilePath::decodeName(valueBytes(file, section, key));
 }
 
 std::optional<double> wholeNumberBelow(const QString &text)
@@ -44,11 +51,11 @@ void readTextureSource(const QString &text, Settings &settings)
         settings.textureSource = qint16(*value);
 }
 
-void readPictureFile(const QString &text, Settings &settings)
+void readPictureFile(const QByteArray &path, Settings &settings)
 {
-    settings.pictureFile = text;
-    if (!text.isEmpty() && FilePath::isReadableFile(text)) {
-        settings.pictureFolder = FilePath::folderOf(text);
+    settings.pictureFile = FilePath::decodeName(path);
+    if (!path.isEmpty() && FilePath::isReadableFile(path)) {
+        settings.pictureFolder = FilePath::decodeName(FilePath::folderOf(path));
         return;
     }
     // Only the picture-file choice falls back to the desktop; other numbers stay as read.
@@ -68,6 +75,25 @@ void readSpeed(const QString &text, Settings &settings)
         settings.speed = float(*value);
 }
 
+// Writes keys of one section, values as bytes, in one atomic replacement of the file that `path`
+// leads to.
+bool writeBytes(const QString &section, const QList<std::pair<QString, QByteArray>> &values, const QString &path,
+                QString *error)
+{
+    const std::optional<FileTarget> target = FileTarget::resolve(FilePath::encodeName(path), error);
+    if (!target)
+        return false;
+    // A file that exists but cannot be read is not replaced: its other lines would be lost.
+    std::optional<IniFile> file = IniFile::load(*target, error);
+    if (!file)
+        return false;
+    for (const auto &[key, value] : values) {
+        if (!file->set(section, key, value, error))
+            return false;
+    }
+    return file->save(*target, error);
+}
+
 } // namespace
 
 Settings SettingsFile::load(const QString &path, const QString &programFolder)
@@ -77,7 +103,7 @@ Settings SettingsFile::load(const QString &path, const QString &programFolder)
     Settings settings;
     readTextureSource(valueText(file, SettingsKeys::Section, SettingsKeys::TextureSource), settings);
     settings.pictureFolder = programFolder;
-    readPictureFile(valueText(file, SettingsKeys::Section, SettingsKeys::PictureFile), settings);
+    readPictureFile(valueBytes(file, SettingsKeys::Section, SettingsKeys::PictureFile), settings);
     readSpeed(valueText(file, SettingsKeys::Section, SettingsKeys::Speed), settings);
     return settings;
 }
@@ -94,11 +120,11 @@ bool SettingsFile::save(const Settings &settings, const QString &path, QString *
             *error = QStringLiteral("cannot make the folder %1").arg(FilePath::folderOf(path));
         return false;
     }
-    return writeValues(SettingsKeys::Section,
-                       {{SettingsKeys::TextureSource, numberText(settings.textureSource)},
-                        {SettingsKeys::PictureFile, settings.pictureFile},
-                        {SettingsKeys::Speed, numberText(wholeSpeed)}},
-                       path, error);
+    return writeBytes(SettingsKeys::Section,
+                      {{SettingsKeys::TextureSource, numberText(settings.textureSource).toUtf8()},
+                       {SettingsKeys::PictureFile, FilePath::encodeName(settings.pictureFile)},
+                       {SettingsKeys::Speed, numberText(wholeSpeed).toUtf8()}},
+                      path, error);
 }
 
 QString SettingsFile::readValue(const QString &section, const QString &key, const QString &path)
@@ -110,15 +136,11 @@ QString SettingsFile::readValue(const QString &section, const QString &key, cons
 bool SettingsFile::writeValues(const QString &section, const QList<std::pair<QString, QString>> &values,
                                const QString &path, QString *error)
 {
-    // A file that exists but cannot be read is not replaced: its other lines would be lost.
-    std::optional<IniFile> file = IniFile::load(path, error);
-    if (!file)
-        return false;
-    for (const auto &[key, value] : values) {
-        if (!file->set(section, key, value.toUtf8(), error))
-            return false;
-    }
-    return file->save(path, error);
+    QList<std::pair<QString, QByteArray>> bytes;
+    bytes.reserve(values.size());
+    for (const auto &[key, value] : values)
+        bytes.append({key, FilePath::encodeName(value)});
+    return writeBytes(section, bytes, path, error);
 }
 
 bool SettingsFile::writeValue(const QString &section, const QString &key, const QString &value,

@@ -10,26 +10,34 @@
 
 // The file is an initialization file (see IniFile) with one section "Section" and three keys: the
 // texture source, the picture file and the speed. Numbers are written with a blank in the sign
-// position (" 20"); values are the bytes of their text in UTF-8, the encoding of file names here.
+// position (" 20"); values are the bytes of their text in UTF-8, the encoding of file names here,
+// read and written through FilePath::decodeName and encodeName so that bytes that are not UTF-8
+// (a picture's name may hold any) come back unchanged.
 class SettingsFile
 {
 public:
     // The settings in the file at `path`, read in this order: the texture source (0 when the key is
-    // missing); the picture folder (`programFolder`); the picture file (forgotten when it does not
-    // open as a regular file, and a source of 1 then falls back to 0; when it opens, the picture
-    // folder becomes its folder); the speed (20 when missing). A number is the whole value read as a
-    // decimal and rounded down; a value that is not one, or a source outside the 16-bit range,
-    // leaves that setting at zero. A missing or unreadable file reads as an empty one.
+    // missing); the picture folder (`programFolder`); the picture file, its bytes as stored
+    // (forgotten when they do not name a file that opens as a regular file, and a source of 1 then
+    // falls back to 0; when it opens, the picture folder becomes its folder); the speed (20 when
+    // missing). A number is the whole value read as a decimal and rounded down; a value that is not
+    // one, or a source outside the 16-bit range, leaves that setting at zero. A missing or
+    // unreadable file reads as an empty one, and so does one that IniFile::load refuses (reached
+    // through another user's link, or UTF-16).
     static Settings load(const QString &path, const QString &programFolder);
 
-    // Writes the source, the picture file and the speed (rounded down to a whole number) into the
-    // file at `path` in one atomic replacement, keeping every other line; a missing folder of the
-    // file is made first (a user's configuration folder on the first save). On failure the file is
-    // left as it was, false is returned and `error` says why.
+    // Writes the source, the picture file's bytes unchanged and the speed (rounded down to a whole
+    // number) into the file at `path` in one atomic replacement, keeping every other line; a
+    // missing folder of the file is made first (a user's configuration folder on the first save).
+    // The file replaced is the one `path` leads to through the user's own links (see FileTarget);
+    // a file that IniFile::load refuses, or that AtomicFile::replace may not replace (read-only by
+    // its permission bits, not a regular file), is left alone. On failure the file is left as it
+    // was, false is returned and `error` says why.
     static bool save(const Settings &settings, const QString &path, QString *error = nullptr);
 
-    // The value of `key` in `section` of the file at `path`, whole and as UTF-8 text (up to a NUL
-    // byte, as C strings end); empty when the file, the section or the key is missing or unreadable.
+    // The value of `key` in `section` of the file at `path`, whole and as text (FilePath::decodeName,
+    // up to a NUL byte, as C strings end); empty when the file, the section or the key is missing or
+    // unreadable.
     static QString readValue(const QString &section, const QString &key, const QString &path);
     // Writes keys of one section, in the order given, in one atomic replacement (see save).
     static bool writeValues(const QString &section, const QList<std::pair<QString, QString>> &values,

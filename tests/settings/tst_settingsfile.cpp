@@ -1,18 +1,28 @@
 // Tests of the settings values and helpers: LoadSettings, GetIniString, WriteIniString(s), FileExists, GetFolder.
+#include "settings/AtomicFile.h"
 #include "settings/FilePath.h"
+#include "settings/FileTarget.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/ShiftJisCodec.h"
+#include "tests/support/OtherUser.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <functional>
+#include <pwd.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -61,6 +71,35 @@ private:
     void (*previousHandler_)(int) = nullptr;
 };
 
+// The ids an ordinary user has: the test's own, or nobody's under root (see runAsOrdinaryUser).
+std::pair<uid_t, gid_t> ordinaryUser()
+{
+    if (::geteuid() != 0)
+        return {::geteuid(), ::getegid()};
+    const passwd *nobody = ::getpwnam("nobody");
+    return {nobody ? nobody->pw_uid : 65534, nobody ? nobody->pw_gid : 65534};
+}
+
+// Gives `path` itself (a link is not followed) to `uid`; only root can, others keep their own.
+bool giveTo(const QString &path, uid_t uid)
+{
+    return ::geteuid() != 0 || ::lchown(QFile::encodeName(path).constData(), uid, gid_t(-1)) == 0;
+}
+
+// A user that is neither the test's user, the ordinary user nor root: the owner of planted links.
+uid_t anotherUser() { return ordinaryUser().first + 1000; }
+
+// Runs `body` in a forked child and returns its wait status; the child ends with body's result.
+int waitStatusOf(const std::function<int()> &body)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(body());
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
 } // namespace
 
 class tst_settingsfile : public QObject
@@ -92,6 +131,18 @@ private slots:
     void fileExistsDoesNotHangOnPipe();
     void getFolder_data();
     void getFolder();
+    void linkChainsAreFollowedOnlyThroughTrustedLinks_data();
+    void linkChainsAreFollowedOnlyThroughTrustedLinks();
+    void filesItMustNotRewriteAreLeftByteForByte_data();
+    void filesItMustNotRewriteAreLeftByteForByte();
+    void saveUnderFileSizeLimitFailsWithoutEndingTheProcess();
+    void killedSavesLeaveOldOrNewBytesAndNextSaveRemovesTemporaries_data();
+    void killedSavesLeaveOldOrNewBytesAndNextSaveRemovesTemporaries();
+    void saveRemovesOnlyStaleTemporariesOfItsOwn_data();
+    void saveRemovesOnlyStaleTemporariesOfItsOwn();
+    void pictureNamesRoundTripByteForByte_data();
+    void pictureNamesRoundTripByteForByte();
+    void fileNameTextKeepsEveryByte();
 
 private:
     QString path(const QString &name) const { return dir_.path() + u'/' + name; }
@@ -481,6 +532,265 @@ void tst_settingsfile::getFolder()
     QFETCH(QString, path);
     QFETCH(QString, folder);
     QCOMPARE(FilePath::folderOf(path), folder);
+}
+
+void tst_settingsfile::linkChainsAreFollowedOnlyThroughTrustedLinks_data()
+{
+    QTest::addColumn<int>("links");      // ini -> link1 -> ... -> real.ini
+    QTest::addColumn<int>("foreignLink"); // which link belongs to another user; -1: none
+    QTest::addColumn<bool>("followed");
+    QTest::newRow("one link of the user's") << 1 << -1 << true;
+    QTest::newRow("chain of three of the user's") << 3 << -1 << true;
+    QTest::newRow("as many links as allowed") << FileTarget::MaxLinks << -1 << true;
+    QTest::newRow("one link too many") << FileTarget::MaxLinks + 1 << -1 << false;
+    QTest::newRow("planted link of another user") << 1 << 0 << false;
+    QTest::newRow("another user's link inside the chain") << 3 << 2 << false;
+}
+
+void tst_settingsfile::linkChainsAreFollowedOnlyThroughTrustedLinks()
+{
+    QFETCH(int, links);
+    QFETCH(int, foreignLink);
+    QFETCH(bool, followed);
+    if (foreignLink >= 0 && ::geteuid() != 0)
+        QSKIP("only root can make a link that belongs to another user");
+    // A shared folder, as when another user may plant names beside the program.
+    const QString folder = path(QStringLiteral("shared"));
+    QDir(folder).removeRecursively();
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(::chmod(QFile::encodeName(dir_.path()).constData(), 0755) == 0);
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0777) == 0);
+    const QString real = folder + QStringLiteral("/real.ini");
+    const QByteArray before = settingsBytes(" 0", QString(), " 37");
+    QVERIFY(writeAll(real, before));
+    const auto [uid, gid] = ordinaryUser();
+    QVERIFY(giveTo(real, uid));
+    QString next = real;
+    for (int i = links - 1; i >= 0; --i) { // link 0 is Helixcavern.ini itself; relative targets
+        const QString link = i == 0 ? folder + QStringLiteral("/Helixcavern.ini") : folder + QStringLiteral("/link%1").arg(i);
+        QVERIFY(QFile::link(QFileInfo(next).fileName(), link));
+        QVERIFY(giveTo(link, i == foreignLink ? anotherUser() : uid));
+        next = link;
+    }
+    const QString ini = folder + QStringLiteral("/Helixcavern.ini");
+
+    const bool asExpected = testusers::runAsOrdinaryUser([&] {
+        const float speedRead = SettingsFile::load(ini, folder).speed;
+        QString error;
+        const bool saved = SettingsFile::writeValue(kSection, kSpeed, QStringLiteral(" 5"), ini, &error);
+        // Refused: nothing read through the chain (the default speed), and the error names a file.
+        return followed ? saved && speedRead == 37.0f
+                        : !saved && speedRead == 20.0f && error.contains(folder);
+    });
+    QVERIFY(asExpected);
+    QCOMPARE(readAll(real), followed ? settingsBytes(" 0", QString(), " 5") : before);
+    QVERIFY(QFileInfo(ini).isSymLink()); // every link of the chain stays a link
+    QVERIFY(testfiles::temporariesOf(folder, QStringLiteral("real.ini")).isEmpty());
+}
+
+void tst_settingsfile::filesItMustNotRewriteAreLeftByteForByte_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // "<fifo>": a named pipe in the file's place
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<float>("speedRead"); // 20 when none of the file's keys is read
+    const QByteArray utf16le = QByteArray("\xFF\xFE", 2)
+        + QByteArray(reinterpret_cast<const char *>(u"[Section]\r\n画像= 1\r\n回転速度= 37\r\n"), 44);
+    QByteArray utf16be = utf16le;
+    for (qsizetype i = 0; i + 1 < utf16be.size(); i += 2)
+        std::swap(utf16be[i], utf16be[i + 1]);
+    const QByteArray plain = settingsBytes(" 0", QString(), " 37");
+    QTest::newRow("UTF-16, little-endian") << utf16le << 0644 << "form this program does not write" << 20.0f;
+    QTest::newRow("UTF-16, big-endian") << utf16be << 0644 << "form this program does not write" << 20.0f;
+    QTest::newRow("read-only, 0444") << plain << 0444 << "read-only" << 37.0f;
+    QTest::newRow("read-only for others, 0644 of another user") << plain << -0644 << "read-only" << 37.0f;
+    QTest::newRow("named pipe") << QByteArray("<fifo>") << 0666 << "not a regular file" << 20.0f;
+}
+
+void tst_settingsfile::filesItMustNotRewriteAreLeftByteForByte()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, mode);
+    QFETCH(QString, reason);
+    QFETCH(float, speedRead);
+    // Negative modes: the file belongs to another user.
+    if (mode < 0 && ::geteuid() != 0)
+        QSKIP("only root can make a file that belongs to another user");
+    QVERIFY(::chmod(QFile::encodeName(dir_.path()).constData(), 0777) == 0);
+    const QString ini = path(QStringLiteral("Helixcavern.ini"));
+    QFile::remove(ini);
+    const auto removeFile = qScopeGuard([&ini] { QFile::remove(ini); }); // a pipe would block later writers
+    if (bytes == "<fifo>")
+        QVERIFY(::mkfifo(QFile::encodeName(ini).constData(), 0666) == 0);
+    else
+        QVERIFY(writeAll(ini, bytes));
+    QVERIFY(giveTo(ini, mode < 0 ? anotherUser() : ordinaryUser().first));
+    QVERIFY(::chmod(QFile::encodeName(ini).constData(), mode_t(std::abs(mode))) == 0);
+
+    // Permission bits bind root too, so the save is refused both as root and as an ordinary user.
+    const auto refused = [&] {
+        QString error;
+        const bool saved = SettingsFile::writeValues(kSection, {{kPicture, QStringLiteral(" 1")}, {kSpeed, QStringLiteral(" 9")}},
+                                                     ini, &error);
+        return !saved && error.contains(reason) && error.contains(ini)
+            && SettingsFile::load(ini, dir_.path()).speed == speedRead;
+    };
+    QVERIFY(refused());
+    QVERIFY(testusers::runAsOrdinaryUser(refused));
+    if (bytes == "<fifo>")
+        QVERIFY(QFileInfo(ini).exists() && !QFileInfo(ini).isFile());
+    else
+        QCOMPARE(readAll(ini), bytes);
+    QVERIFY(testfiles::temporariesOf(dir_.path(), QStringLiteral("Helixcavern.ini")).isEmpty());
+}
+
+void tst_settingsfile::saveUnderFileSizeLimitFailsWithoutEndingTheProcess()
+{
+    // A file-size limit raises SIGXFSZ, which ends a process that has not chosen to ignore it.
+    const QString ini = path(QStringLiteral("Helixcavern.ini"));
+    const QByteArray before = settingsBytes(" 0", QString(), " 37");
+    QVERIFY(writeAll(ini, before));
+    const int status = waitStatusOf([&] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit{16, 16};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        QString error;
+        const bool saved = SettingsFile::writeValue(kSection, kPictureFile, u'/' + QString(100, u'a'), ini, &error);
+        struct sigaction after {};
+        ::sigaction(SIGXFSZ, nullptr, &after);
+        return !saved && error.contains(ini) && after.sa_handler == SIG_DFL ? 0 : 1;
+    });
+    QVERIFY2(!WIFSIGNALED(status), "the save ended the process");
+    QCOMPARE(WEXITSTATUS(status), 0); // refused, with a reason, and SIGXFSZ as it was
+    QCOMPARE(readAll(ini), before);
+    QVERIFY(testfiles::temporariesOf(dir_.path(), QStringLiteral("Helixcavern.ini")).isEmpty());
+}
+
+void tst_settingsfile::killedSavesLeaveOldOrNewBytesAndNextSaveRemovesTemporaries_data()
+{
+    QTest::addColumn<bool>("unnamed");
+    QTest::newRow("unnamed temporary") << true;
+    QTest::newRow("named temporary, as where unnamed files are missing") << false;
+}
+
+void tst_settingsfile::killedSavesLeaveOldOrNewBytesAndNextSaveRemovesTemporaries()
+{
+    QFETCH(bool, unnamed);
+    constexpr int kKills = 100;
+    const QString ini = path(QStringLiteral("Helixcavern.ini"));
+    const QString name = QStringLiteral("Helixcavern.ini");
+    // A large file keeps each save long enough for the kills to land inside it.
+    QVERIFY(writeAll(ini, "; " + QByteArray(256 * 1024, 'x') + "\r\n"));
+    QVERIFY(SettingsFile::writeValue(kSection, kSpeed, QStringLiteral(" 2"), ini));
+    const QByteArray second = readAll(ini);
+    QVERIFY(SettingsFile::writeValue(kSection, kSpeed, QStringLiteral(" 1"), ini));
+    const QByteArray first = readAll(ini);
+
+    AtomicFile::useUnnamedFiles(unnamed);
+    const auto restore = qScopeGuard([] { AtomicFile::useUnnamedFiles(true); });
+    int killsLeavingOne = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            for (int i = 0;; ++i)
+                SettingsFile::writeValue(kSection, kSpeed, i % 2 ? QStringLiteral(" 1") : QStringLiteral(" 2"), ini);
+        }
+        ::usleep(useconds_t(QRandomGenerator::global()->bounded(200, 4000)));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const QByteArray now = readAll(ini);
+        QVERIFY2(now == first || now == second, qPrintable(QStringLiteral("kill %1 left %2 bytes").arg(kill).arg(now.size())));
+        const int left = int(testfiles::temporariesOf(dir_.path(), name).size());
+        QVERIFY2(left <= 1, "the child's saves did not remove what earlier kills left");
+        killsLeavingOne += left;
+        QVERIFY(SettingsFile::writeValue(kSection, kSpeed, QStringLiteral(" 1"), ini));
+        QCOMPARE(testfiles::temporariesOf(dir_.path(), name), QStringList());
+    }
+    // An unnamed file has a name only between its naming and its rename, two system calls apart.
+    if (unnamed)
+        QVERIFY2(killsLeavingOne <= kKills / 10, qPrintable(QString::number(killsLeavingOne)));
+}
+
+void tst_settingsfile::saveRemovesOnlyStaleTemporariesOfItsOwn_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("owner"); // "self", "other" (another user) or "live" (locked by a writer)
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("left by a killed save") << ".Helixcavern.ini.a1B2c3" << "self" << true;
+    QTest::newRow("held by a save still running") << ".Helixcavern.ini.a1B2c3" << "live" << false;
+    QTest::newRow("another user's") << ".Helixcavern.ini.a1B2c3" << "other" << false;
+    QTest::newRow("five letters: not the pattern") << ".Helixcavern.ini.a1B2c" << "self" << false;
+    QTest::newRow("another file's temporary") << ".Other.ini.a1B2c3" << "self" << false;
+}
+
+void tst_settingsfile::saveRemovesOnlyStaleTemporariesOfItsOwn()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, owner);
+    QFETCH(bool, removed);
+    if (owner == QLatin1String("other") && ::geteuid() != 0)
+        QSKIP("only root can make a file that belongs to another user");
+    const QString stale = path(name);
+    QVERIFY(writeAll(stale, "old"));
+    QVERIFY(giveTo(stale, owner == QLatin1String("other") ? anotherUser() : ::geteuid()));
+    QFile live(stale);
+    if (owner == QLatin1String("live")) {
+        QVERIFY(live.open(QIODevice::ReadOnly));
+        QVERIFY(::flock(live.handle(), LOCK_EX) == 0);
+    }
+    QVERIFY(SettingsFile::writeValue(kSection, kSpeed, QStringLiteral(" 3"), path(QStringLiteral("Helixcavern.ini"))));
+    QCOMPARE(!QFileInfo::exists(stale), removed);
+    QFile::remove(stale);
+}
+
+void tst_settingsfile::pictureNamesRoundTripByteForByte_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    for (const auto &[row, name] : testfiles::awkwardFileNames())
+        QTest::newRow(row) << name;
+}
+
+void tst_settingsfile::pictureNamesRoundTripByteForByte()
+{
+    QFETCH(QByteArray, name);
+    const QByteArray picture = QFile::encodeName(dir_.path()) + '/' + name;
+    QVERIFY(testfiles::writeFileNamed(picture, "picture"));
+    const QString ini = path(QStringLiteral("Helixcavern.ini"));
+    const QByteArray stored = testfiles::settingsBytes(" 1", picture, " 20");
+    QVERIFY(writeAll(ini, stored));
+
+    const Settings loaded = SettingsFile::load(ini, QStringLiteral("/opt/helixcavern"));
+    QCOMPARE(loaded.textureSource, Settings::Picture); // found by its own bytes
+    QCOMPARE(FilePath::encodeName(loaded.pictureFile), picture);
+    QCOMPARE(FilePath::encodeName(loaded.pictureFolder), QFile::encodeName(dir_.path()));
+    QVERIFY(SettingsFile::save(loaded, ini));
+    QCOMPARE(readAll(ini), stored);
+    QVERIFY(::unlink(picture.constData()) == 0);
+}
+
+void tst_settingsfile::fileNameTextKeepsEveryByte()
+{
+    // Every byte string comes back from its text form; valid UTF-8 reads as plain text.
+    QRandomGenerator random(14);
+    const QByteArray alphabet("\x00\x2F\x41\x7F\x80\xA0\xBF\xC0\xC2\xDF\xE0\xED\xEF\xF0\xF4\xF5\xFE\xFF\x9F\x8F\x90", 21);
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray bytes;
+        for (int i = int(random.bounded(12)); i > 0; --i)
+            bytes += alphabet[random.bounded(int(alphabet.size()))];
+        const QString text = FilePath::decodeName(bytes);
+        QCOMPARE(FilePath::encodeName(text), bytes);
+        const auto flags = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
+        QStringDecoder strict(QStringDecoder::Utf8, flags);
+        const QString plain = strict(bytes);
+        if (!strict.hasError())
+            QCOMPARE(text, plain);
+        // Shown, no escape is left: the text survives UTF-8 unchanged.
+        const QString shown = FilePath::displayName(text);
+        QCOMPARE(QStringDecoder(QStringDecoder::Utf8, flags)(shown.toUtf8()).data, shown);
+    }
+    const QString valid = QStringLiteral("\uFEFF/写真/a\u00A0b\u2028😀.jpg");
+    QCOMPARE(FilePath::decodeName(valid.toUtf8()), valid);
+    QCOMPARE(FilePath::encodeName(valid), valid.toUtf8());
 }
 
 QTEST_GUILESS_MAIN(tst_settingsfile)

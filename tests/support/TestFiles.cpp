@@ -1,9 +1,14 @@
 // Files the tests write and read; see TestFiles.h.
 #include "tests/support/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace testfiles {
 
@@ -18,6 +23,35 @@ QByteArray settingsBytes(const QByteArray &source, const QByteArray &pictureFile
     add(KeyPictureFile, pictureFile);
     add(KeySpeed, speed);
     return bytes;
+}
+
+QList<std::pair<const char *, QByteArray>> awkwardFileNames()
+{
+    return {
+        {"no-break space", "a\xC2\xA0" "b.bmp"},
+        {"line separator", "a\xE2\x80\xA8" "b.bmp"},
+        {"paragraph separator and tab", "a\xE2\x80\xA9\tb.bmp"},
+        {"leading byte-order mark", "\xEF\xBB\xBF" "b.bmp"},
+        {"Latin-1, not UTF-8", "caf\xE9.bmp"},
+        {"stray bytes, not UTF-8", "\xFF\xFE\x80\xC0\xAF.bmp"},
+        {"encoded surrogate, not UTF-8", "\xED\xB2\x80.bmp"},
+    };
+}
+
+bool writeFileNamed(const QByteArray &path, const QByteArray &bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return ::close(fd) == 0 && written;
+}
+
+QStringList temporariesOf(const QString &folder, const QString &fileName)
+{
+    const QRegularExpression pattern(u'^' + QRegularExpression::escape(u'.' + fileName + u'.')
+                                     + QStringLiteral("[A-Za-z0-9]{6}$"));
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System).filter(pattern);
 }
 
 QByteArray readFile(const QString &path, const QByteArray &whenUnreadable)

@@ -2,9 +2,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QRgb>
 #include <QSize>
 #include <QString>
+#include <QStringList>
+
+#include <utility>
 
 namespace testfiles {
 
@@ -16,6 +20,14 @@ inline const QByteArray KeySpeed("\x89\xF1\x93\x5D\x91\xAC\x93\x78");
 // "[Section]" and the three keys with the given values as they stand, CRLF after each line; a null
 // value leaves its key out.
 QByteArray settingsBytes(const QByteArray &source, const QByteArray &pictureFile, const QByteArray &speed);
+
+// File names (no '/') that text conversions tend to change: a no-break space, a line separator, a
+// leading byte-order mark, Latin-1 and other bytes that are not UTF-8. Each with a row name.
+QList<std::pair<const char *, QByteArray>> awkwardFileNames();
+// Writes `bytes` to the file whose name is exactly the bytes of `path`; true when all were written.
+bool writeFileNamed(const QByteArray &path, const QByteArray &bytes);
+// The names in `folder` of the temporary files a save of `fileName` there would use or leave.
+QStringList temporariesOf(const QString &folder, const QString &fileName);
 
 // The file's bytes, or `whenUnreadable` when it cannot be opened.
 QByteArray readFile(const QString &path, const QByteArray &whenUnreadable = {});

@@ -1,0 +1,34 @@
+// Opening a file for reading in one step: never blocks, and what is checked is what is read.
+#pragma once
+
+#include "settings/FileDescriptor.h"
+
+#include <QByteArray>
+
+#include <cerrno>
+#include <optional>
+#include <sys/stat.h>
+
+// A file is opened once, non-blocking and closed on exec, and then checked on the open descriptor:
+// no one can swap it for a pipe or a device between a check and the read. A named pipe without a
+// writer, a device or a folder opens without waiting and is refused as not regular.
+class RegularFile
+{
+public:
+    struct Opened {
+        FileDescriptor descriptor; // open for reading; valid only when the file is a regular one
+        struct stat status {};     // the file's status; filled whenever the open itself succeeded
+        int error = 0;             // errno of the failed open, 0 when it opened
+        bool isRegular() const { return descriptor.valid(); }
+        bool exists() const { return error != ENOENT; }
+    };
+
+    // Opens `name` relative to the folder descriptor `folder` (AT_FDCWD for the working folder; an
+    // absolute name ignores it). With `followLinks` false a link in the last place is not opened
+    // (error ELOOP).
+    static Opened open(int folder, const QByteArray &name, bool followLinks);
+
+    // Reads `descriptor` from its position to the end; nothing when reading fails (errno set) or
+    // the file holds more than `maxBytes` from there (errno EFBIG).
+    static std::optional<QByteArray> readAll(int descriptor, qint64 maxBytes);
+};
