@@ -26,6 +26,9 @@ private slots:
     void filePathFor();
     void saveMakesThePrivateConfigurationFolder();
     void saveWhereNoFolderCanBeMadeFails();
+    void folderOfProgram_data();
+    void folderOfProgram();
+    void unknownProgramFolderMeansTheConfigurationFolder();
 
 private:
     QString path(const QString &name) const { return dir_->filePath(name); }
@@ -101,6 +104,57 @@ void tst_settingslocation::saveWhereNoFolderCanBeMadeFails()
     QString error;
     QVERIFY(!SettingsFile::save(Settings{}, path(QStringLiteral("plain/helixcavern/Helixcavern.ini")), &error));
     QVERIFY(error.contains(QStringLiteral("plain")));
+}
+
+void tst_settingslocation::folderOfProgram_data()
+{
+    // The program is <tmp>/bin/helixcavern, a copy is <tmp>/helixcavern; <tmp>/link/helixcavern
+    // links to the first; <tmp>/plain holds a file of that name without execute permission. The
+    // working folder is <tmp>.
+    QTest::addColumn<QByteArray>("argv0");
+    QTest::addColumn<QByteArray>("searchPath"); // "<tmp>" stands for the test's folder
+    QTest::addColumn<QString>("expected");      // relative to <tmp> ("." for itself); "" for not found
+    QTest::newRow("absolute") << QByteArray("<tmp>/bin/helixcavern") << QByteArray() << "bin";
+    QTest::newRow("relative to the working folder") << QByteArray("bin/helixcavern") << QByteArray() << "bin";
+    QTest::newRow("through a link: the real folder") << QByteArray("link/helixcavern") << QByteArray() << "bin";
+    QTest::newRow("found in PATH") << QByteArray("helixcavern") << QByteArray("/nonexistent:<tmp>/bin") << "bin";
+    QTest::newRow("PATH skips a file without x") << QByteArray("helixcavern") << QByteArray("<tmp>/plain:<tmp>/bin") << "bin";
+    QTest::newRow("empty PATH entry is the working folder") << QByteArray("helixcavern") << QByteArray("/nonexistent::") << ".";
+    QTest::newRow("relative PATH entry") << QByteArray("helixcavern") << QByteArray("bin") << "bin";
+    QTest::newRow("not in PATH") << QByteArray("helixcavern") << QByteArray("/nonexistent") << "";
+    QTest::newRow("missing file") << QByteArray("<tmp>/bin/missing") << QByteArray() << "";
+    QTest::newRow("not executable") << QByteArray("plain/helixcavern") << QByteArray() << "";
+    QTest::newRow("empty argv[0]") << QByteArray() << QByteArray("<tmp>/bin") << "";
+}
+
+void tst_settingslocation::folderOfProgram()
+{
+    QFETCH(QByteArray, argv0);
+    QFETCH(QByteArray, searchPath);
+    QFETCH(QString, expected);
+    const QByteArray tmp = QFile::encodeName(QFileInfo(dir_->path()).canonicalFilePath());
+    QVERIFY(QDir().mkpath(path(QStringLiteral("bin"))) && QDir().mkpath(path(QStringLiteral("link")))
+            && QDir().mkpath(path(QStringLiteral("plain"))));
+    QVERIFY(testfiles::writeFile(path(QStringLiteral("bin/helixcavern")), "#!/bin/sh\n"));
+    QVERIFY(::chmod(QFile::encodeName(path(QStringLiteral("bin/helixcavern"))).constData(), 0755) == 0);
+    QVERIFY(QFile::copy(path(QStringLiteral("bin/helixcavern")), path(QStringLiteral("helixcavern"))));
+    QVERIFY(QFile::link(path(QStringLiteral("bin/helixcavern")), path(QStringLiteral("link/helixcavern"))));
+    QVERIFY(testfiles::writeFile(path(QStringLiteral("plain/helixcavern")), "data"));
+    argv0.replace("<tmp>", tmp);
+    searchPath.replace("<tmp>", tmp);
+    const QString wanted = expected.isEmpty() ? QString()
+                           : expected == QLatin1String(".") ? QFile::decodeName(tmp)
+                                                            : QFile::decodeName(tmp) + u'/' + expected;
+    // Execute permission decides, so the look-up runs as an ordinary user.
+    QVERIFY(testusers::runAsOrdinaryUser([&] { return SettingsLocation::folderOfProgram(argv0, searchPath, tmp) == wanted; }));
+}
+
+void tst_settingslocation::unknownProgramFolderMeansTheConfigurationFolder()
+{
+    // Never "/Helixcavern.ini" (the root folder is writable for root).
+    QCOMPARE(SettingsLocation::filePathFor(QString(), QStringLiteral("/cfg"), QStringLiteral("/home/u")),
+             QStringLiteral("/cfg/helixcavern/Helixcavern.ini"));
+    QCOMPARE(QFileInfo(SettingsLocation::programFolder()), QFileInfo(QCoreApplication::applicationDirPath()));
 }
 
 QTEST_GUILESS_MAIN(tst_settingslocation)
