@@ -1,11 +1,17 @@
 // Tests of the master image: picture decoding, the plain-colour fall-back, and scaling to 512 x 512.
 #include "saver/MasterImage.h"
+#include "settings/FilePath.h"
+#include "settings/SettingsFile.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // A BMP header that claims `width` x `height` 24-bit pixels, followed by only a few bytes of them.
@@ -118,6 +124,40 @@ private slots:
     {
         QFETCH(QString, path);
         QVERIFY(MasterImage::decodePicture(path).isNull());
+    }
+
+    // The saver finds the picture by the bytes the settings file stores, whatever they are.
+    void picturesAreFoundByTheirOwnBytes_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("swappedForPipe"); // replaced by a named pipe after the settings were read
+        for (const auto &[row, name] : testfiles::awkwardFileNames())
+            QTest::newRow(row) << name << false;
+        QTest::newRow("swapped for a named pipe") << QByteArray("swapped.bmp") << true;
+    }
+    void picturesAreFoundByTheirOwnBytes()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(bool, swappedForPipe);
+        const QString plain = dir.filePath(QStringLiteral("plain.bmp"));
+        QVERIFY(quadrants(QSize(6, 4)).save(plain, "BMP"));
+        const QByteArray picture = QFile::encodeName(dir.path()) + '/' + name;
+        QVERIFY(::rename(QFile::encodeName(plain).constData(), picture.constData()) == 0);
+        const QString ini = dir.filePath(QStringLiteral("Helixcavern.ini"));
+        QVERIFY(testfiles::writeFile(ini, testfiles::settingsBytes(" 1", picture, " 20")));
+        const Settings settings = SettingsFile::load(ini, dir.path());
+        QCOMPARE(settings.textureSource, Settings::Picture);
+        if (swappedForPipe) {
+            QVERIFY(::unlink(picture.constData()) == 0);
+            QVERIFY(::mkfifo(picture.constData(), 0600) == 0);
+        }
+        ::alarm(20); // a blocking open of the pipe would wait for a writer forever
+        const QImage decoded = MasterImage::decodePicture(settings.pictureFile);
+        ::alarm(0);
+        ::unlink(picture.constData());
+        QCOMPARE(decoded.isNull(), swappedForPipe);
+        if (!swappedForPipe)
+            QCOMPARE(decoded, quadrants(QSize(6, 4)));
     }
 
     void noSourceGivesThePlainMaster()
