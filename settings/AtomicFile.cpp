@@ -201,14 +201,14 @@ std::optional<Temporary> createNamed(int folder, const QByteArray &name)
 }
 
 // Gives the unnamed file a temporary name. Linking by descriptor needs CAP_DAC_READ_SEARCH on
-// older kernels; /proc/self/fd serves everyone else. ENOENT when neither is possible.
+// kernels before 6.10; /proc/self/fd serves everyone else where /proc is mounted.
 bool nameUnnamed(Temporary &temporary, int folder, const QByteArray &name)
 {
     const QByteArray viaProc = "/proc/self/fd/" + QByteArray::number(temporary.file.get());
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const QByteArray candidate = temporaryNameFor(name);
         if (::linkat(temporary.file.get(), "", folder, candidate.constData(), AT_EMPTY_PATH) == 0
-            || (errno == ENOENT
+            || (errno != EEXIST
                 && ::linkat(AT_FDCWD, viaProc.constData(), folder, candidate.constData(), AT_SYMLINK_FOLLOW) == 0)) {
             temporary.name = candidate;
             return true;
@@ -287,11 +287,10 @@ bool AtomicFile::replace(const FileTarget &target, QByteArrayView bytes, QString
         else if (::fsync(file) != 0)
             step = "flushing";
         else if (unnamed && !nameUnnamed(*temporary, folder, name)) {
-            if (errno == ENOENT) { // no way to name it here: write a named temporary instead
-                unnamed = false;
-                continue;
-            }
-            step = "naming the temporary file";
+            // No way to name it here: the bytes go into a named temporary instead, which reports
+            // any failure that is not about naming.
+            unnamed = false;
+            continue;
         } else if (::renameat(folder, temporary->name.constData(), folder, name.constData()) != 0)
             step = "renaming";
         if (step) {
