@@ -1,6 +1,7 @@
 // The picture path box; see PathBox.h.
 #include "dialog/PathBox.h"
 #include "dialog/DialogValues.h"
+#include "settings/FilePath.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
@@ -17,6 +18,25 @@ PathBox::PathBox(QWidget *parent) : QPlainTextEdit(parent)
 }
 
 void PathBox::setText(const QString &text) { setPlainText(DialogValues::singleLine(text)); }
+
+void PathBox::setPath(const QString &path)
+{
+    QString shown = FilePath::displayName(path);
+    for (QChar &c : shown) {
+        if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = QChar::ReplacementCharacter;
+    }
+    setPlainText(shown);
+    path_ = path;
+    shown_ = shown;
+}
+
+QString PathBox::path() const
+{
+    // The raw text: the plain text would turn no-break spaces into spaces.
+    const QString current = document()->toRawText();
+    return current == shown_ ? path_ : DialogValues::singleLine(current);
+}
 
 void PathBox::keyPressEvent(QKeyEvent *event)
 {

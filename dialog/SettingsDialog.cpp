@@ -14,6 +14,7 @@
 #include "dialog/PictureNameFilter.h"
 #include "dialog/SpeedScrollBar.h"
 #include "settings/FilePath.h"
+#include "settings/RegularFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
 
@@ -248,12 +249,12 @@ void SettingsDialog::open()
     tilePanel(pictureChoicePanel_);
     tilePanel(speedPanel_);
     showSourceMarks();
-    pathBox_->setText(settings_.pictureFile);
+    pathBox_->setPath(settings_.pictureFile);
     showStoredSpeed();
     if (settings_.textureSource == Settings::Picture) {
         browseButton_->setButtonEnabled(true);
         drawPreview();
-        settings_.pictureFolder = FilePath::folderOf(pathBox_->text());
+        settings_.pictureFolder = FilePath::folderOf(pathBox_->path());
     } else {
         browseButton_->setButtonEnabled(false);
         settings_.pictureFolder = SettingsLocation::programFolder();
@@ -333,9 +334,12 @@ void SettingsDialog::tilePanel(PictureBox *panel)
 
 void SettingsDialog::drawPreview()
 {
-    const QString path = pathBox_->text();
-    if (!path.isEmpty() && FilePath::isReadableFile(path)) {
-        QImageReader reader(path);
+    // Opened once without blocking and decoded from that descriptor: a pipe put in the picture's
+    // place cannot hold the dialog.
+    const QString path = pathBox_->path();
+    const std::unique_ptr<QFile> file = path.isEmpty() ? nullptr : RegularFile::openForReading(FilePath::encodeName(path));
+    if (file) {
+        QImageReader reader(file.get());
         // A file that cannot be decoded shows the empty box, never a picture previewed before.
         const QImage source = reader.read().convertToFormat(QImage::Format_RGB32);
         if (!source.isNull()) {
@@ -379,9 +383,9 @@ void SettingsDialog::browseForPicture()
     const QString chosen = chooser.selectedFiles().value(0);
     if (chosen.isEmpty())
         return;
-    settings_.pictureFile = QFile::encodeName(chosen);
-    pathBox_->setText(settings_.pictureFile);
-    settings_.pictureFolder = FilePath::folderOf(pathBox_->text());
+    settings_.pictureFile = chosen;
+    pathBox_->setPath(settings_.pictureFile);
+    settings_.pictureFolder = FilePath::folderOf(settings_.pictureFile);
     drawPreview();
 }
 
@@ -405,7 +409,7 @@ void SettingsDialog::chooseSource(qint16 source, bool clearPath)
     }
     browseButton_->setButtonEnabled(false);
     if (clearPath) {
-        pathBox_->setText(QString());
+        pathBox_->setPath(QString());
         emptyPreview();
     }
 }
@@ -425,7 +429,7 @@ void SettingsDialog::openWebPage()
 
 bool SettingsDialog::save()
 {
-    settings_.pictureFile = QFile::encodeName(pathBox_->text());
+    settings_.pictureFile = pathBox_->path();
     settings_.speed = float(speedBar_->value());
     QString reason;
     if (SettingsFile::save(settings_, settingsPath_, &reason))

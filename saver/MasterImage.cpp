@@ -12,8 +12,6 @@
 #include <QPixmap>
 #include <QScreen>
 
-#include <fcntl.h>
-
 namespace {
 PixelView viewOf(const QImage &rgb32)
 {
@@ -46,14 +44,11 @@ QImage MasterImage::captureDesktop(QScreen *screen, QSize size)
 
 QImage MasterImage::decodePicture(const QByteArray &path)
 {
-    RegularFile::Opened opened = RegularFile::open(AT_FDCWD, path, true);
-    if (!opened.isRegular())
-        return {};
-    QFile file;
-    if (!file.open(opened.descriptor.release(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+    const std::unique_ptr<QFile> file = RegularFile::openForReading(path);
+    if (!file)
         return {};
     QImageReader::setAllocationLimit(DecodeLimitMegabytes);
-    QImageReader reader(&file);
+    QImageReader reader(file.get());
     reader.setAutoTransform(false); // the pixels as stored: orientation tags are not applied
     QImage picture;
     if (!reader.read(&picture) || picture.isNull())

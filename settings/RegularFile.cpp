@@ -27,6 +27,19 @@ RegularFile::Opened RegularFile::open(int folder, const QByteArray &name, bool f
     return opened;
 }
 
+std::unique_ptr<QFile> RegularFile::openForReading(const QByteArray &path)
+{
+    Opened opened = open(AT_FDCWD, path, true);
+    if (!opened.isRegular())
+        return nullptr;
+    auto file = std::make_unique<QFile>();
+    const int descriptor = opened.descriptor.get();
+    if (!file->open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return nullptr; // the descriptor is still owned, and closed, by `opened`
+    opened.descriptor.release();
+    return file;
+}
+
 std::optional<QByteArray> RegularFile::readAll(int descriptor, qint64 maxBytes)
 {
     QByteArray bytes;

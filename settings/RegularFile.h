@@ -4,8 +4,10 @@
 #include "settings/FileDescriptor.h"
 
 #include <QByteArray>
+#include <QFile>
 
 #include <cerrno>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 
@@ -27,6 +29,11 @@ public:
     // absolute name ignores it). With `followLinks` false a link in the last place is not opened
     // (error ELOOP).
     static Opened open(int folder, const QByteArray &name, bool followLinks);
+
+    // The regular file that the bytes of `path` name, links followed, opened as above and handed to
+    // a QFile on that very descriptor (for QImageReader and the like); null when it is missing,
+    // unreadable or not a regular file.
+    static std::unique_ptr<QFile> openForReading(const QByteArray &path);
 
     // Reads `descriptor` from its position to the end; nothing when reading fails (errno set) or
     // the file holds more than `maxBytes` from there (errno EFBIG).

@@ -3,7 +3,9 @@
 // that a file which cannot be written is reported while the dialog stays open.
 #include "button/SkinnedButton.h"
 #include "dialog/PathBox.h"
+#include "dialog/PictureBox.h"
 #include "dialog/SettingsDialog.h"
+#include "settings/SettingsFile.h"
 #include "tests/support/DialogFixture.h"
 #include "tests/support/TestFiles.h"
 
@@ -18,6 +20,9 @@
 #include <QTest>
 
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 using testfiles::KeyPictureFile;
@@ -44,6 +49,8 @@ private slots:
     void leavingWithoutSaving();
     void failedSaveIsReportedAndKeepsDialog_data();
     void failedSaveIsReportedAndKeepsDialog();
+    void untouchedPictureNamesAreSavedByteForByte_data();
+    void untouchedPictureNamesAreSavedByteForByte();
 
 private:
     void act(const QString &action);
@@ -261,6 +268,43 @@ void tst_settingsdialogsave::failedSaveIsReportedAndKeepsDialog()
     // The user can still cancel.
     fixture_->click("cancelButton");
     QCOMPARE(fixture_->finishedStatuses(), QList<int>{0});
+}
+
+void tst_settingsdialogsave::untouchedPictureNamesAreSavedByteForByte_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("swappedForPipe"); // a named pipe put in the picture's place once read
+    for (const auto &[row, name] : testfiles::awkwardFileNames())
+        QTest::newRow(row) << name << false;
+    QTest::newRow("picture swapped for a named pipe") << QByteArray("swapped.bmp") << true;
+}
+
+void tst_settingsdialogsave::untouchedPictureNamesAreSavedByteForByte()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, swappedForPipe);
+    const QString plain = fixture_->path(QStringLiteral("plain.bmp"));
+    QVERIFY(testfiles::writeTwoColourPicture(plain, qRgb(0, 255, 0), qRgb(0, 0, 255), QSize(400, 300)));
+    const QByteArray picture = QFile::encodeName(fixture_->folder()) + '/' + name;
+    QVERIFY(::rename(QFile::encodeName(plain).constData(), picture.constData()) == 0);
+    const QString ini = fixture_->settingsPath();
+    const QByteArray stored = written(" 1", picture, " 20");
+    QVERIFY(writeFile(ini, stored));
+    const Settings settings = SettingsFile::load(ini, fixture_->folder()); // as the program reads it
+    QCOMPARE(settings.textureSource, Settings::Picture);
+    if (swappedForPipe) {
+        QVERIFY(::unlink(picture.constData()) == 0);
+        QVERIFY(::mkfifo(picture.constData(), 0600) == 0);
+    }
+    ::alarm(60); // a blocking open of the pipe would hold the dialog for ever
+    QVERIFY(fixture_->open(settings.textureSource, settings.pictureFile, settings.speed));
+    // Shown without the bytes the box cannot show, and previewed from the very file.
+    const QString shown = fixture_->control<PathBox>("pathBox")->text();
+    QCOMPARE(QString::fromUtf8(shown.toUtf8()), shown);
+    QCOMPARE(fixture_->control<PictureBox>("previewBox")->size() == QSize(80, 80), swappedForPipe);
+    fixture_->click("saveButton");
+    ::alarm(0);
+    QCOMPARE(readFile(ini), stored);
 }
 
 QTEST_MAIN(tst_settingsdialogsave)
