@@ -218,14 +218,23 @@ void tst_settingsdialogsave::failedSaveIsReportedAndKeepsDialog_data()
     QTest::addColumn<QString>("how");
     QTest::newRow("folder is a regular file") << "file-as-folder";
     QTest::newRow("folder refuses new files") << "immutable-folder";
+    QTest::newRow("file is read-only, 0444") << "read-only-file";
+    QTest::newRow("file is UTF-16") << "utf16-file";
 }
 
 void tst_settingsdialogsave::failedSaveIsReportedAndKeepsDialog()
 {
     QFETCH(QString, how);
     QString ini;
-    const QByteArray before = "[Section]\r\n" + KeySource + "= 1\r\n" + KeySpeed + "= 42\r\n";
-    if (how == QLatin1String("file-as-folder")) {
+    QByteArray before = "[Section]\r\n" + KeySource + "= 1\r\n" + KeySpeed + "= 42\r\n";
+    if (how == QLatin1String("read-only-file") || how == QLatin1String("utf16-file")) {
+        ini = fixture_->settingsPath();
+        if (how == QLatin1String("utf16-file"))
+            before = QByteArray("\xFF\xFE[\0S\0]\0\r\0\n\0", 12);
+        QVERIFY(writeFile(ini, before));
+        QVERIFY(QFile::setPermissions(ini, how == QLatin1String("utf16-file") ? QFile::ReadOwner | QFile::WriteOwner
+                                                                              : QFile::ReadOwner));
+    } else if (how == QLatin1String("file-as-folder")) {
         QVERIFY(writeFile(fixture_->path(QStringLiteral("notafolder")), "plain"));
         ini = fixture_->path(QStringLiteral("notafolder/Helixcavern.ini"));
     } else {
@@ -261,7 +270,7 @@ void tst_settingsdialogsave::failedSaveIsReportedAndKeepsDialog()
     // The dialog stays open, the program goes on, the file keeps its bytes.
     QVERIFY(d->isVisible());
     QCOMPARE(fixture_->finishedStatuses(), QList<int>{});
-    if (how == QLatin1String("immutable-folder"))
+    if (how != QLatin1String("file-as-folder"))
         QCOMPARE(readFile(ini), before);
     else
         QCOMPARE(readFile(fixture_->path(QStringLiteral("notafolder"))), QByteArray("plain"));
