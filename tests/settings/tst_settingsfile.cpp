@@ -1,4 +1,4 @@
-// Tests of the settings values and helpers: LoadSettings, GetIniString, WriteIniString(s), FileExists, GetFolder.
+// Tests of the settings file: loading the settings, reading and writing values, file checks and folders.
 #include "settings/AtomicFile.h"
 #include "settings/FilePath.h"
 #include "settings/FileTarget.h"
