@@ -12,6 +12,7 @@
 #include "saver/FrameClock.h"
 #include "saver/TunnelRenderer.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QImage>
 #include <QOpenGLContext>
@@ -80,6 +81,10 @@ public:
         return true;
     }
 
+    // Runs the frames until a key or a button; as the saver, in an event loop of its own
+    // (QGuiApplication::exec() would also start the accessibility bridge).
+    int run() { return loop_.exec(); }
+
     void startFrames()
     {
         if (ended_ || clock_.isRunning())
@@ -98,7 +103,7 @@ public:
         context_.reset();
         destroy();
         QGuiApplication::sync();
-        QCoreApplication::exit(0);
+        loop_.exit(0);
     }
 
 protected:
@@ -134,6 +139,7 @@ private:
     }
 
     FrameClock clock_;
+    QEventLoop loop_;
     std::unique_ptr<QOpenGLContext> context_;
     bool keyboardGrabbed_ = false;
     bool mouseGrabbed_ = false;
@@ -159,5 +165,5 @@ int main(int argc, char **argv)
     QTimer::singleShot(ExposeWaitMs, &probe, &LimitProbe::startFrames);
     if (probe.isExposed())
         QMetaObject::invokeMethod(&probe, &LimitProbe::startFrames, Qt::QueuedConnection);
-    return app.exec();
+    return probe.run();
 }
