@@ -1,6 +1,8 @@
 // Runs a check as an ordinary user; see OtherUser.h.
 #include "tests/support/OtherUser.h"
 
+#include <QFile>
+
 #include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +23,12 @@ bool runAsOrdinaryUser(const std::function<bool()> &check)
     }
     int status = 0;
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool ordinaryUserReaches(const QString &folder)
+{
+    const QByteArray name = QFile::encodeName(folder);
+    return runAsOrdinaryUser([&name] { return ::access(name.constData(), X_OK) == 0; });
 }
 
 } // namespace testusers
