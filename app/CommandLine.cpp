@@ -1,14 +1,13 @@
 // The command line as the modes read it; see CommandLine.h.
 #include "app/CommandLine.h"
 
-#include <QStringList>
 
-QString CommandLine::join(int argc, char **argv)
+QStringList CommandLine::arguments(int argc, char **argv)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    return args.join(u' ');
+    return args;
 }
 
 QChar CommandLine::modeLetter(const QString &commandLine)

@@ -81,25 +81,34 @@ _XDisplay *toolkitDisplay()
     return x11 != nullptr ? x11->display() : nullptr;
 }
 
-int runSaver(int argc, char **argv, const Settings &settings, bool hidePointer)
+// The application object both saver modes run `run(power)` on: plain OpenGL windows and no widgets
+// (the lighter object starts sooner and holds less memory), no accessibility bridge, and the
+// display's power state asked on the toolkit's own connection.
+template <typename Run>
+int onSaverApplication(int argc, char **argv, Run run)
 {
-    // The saver draws into plain OpenGL windows and needs no widgets: the lighter application
-    // object starts sooner and holds less memory.
     QGuiApplication app(argc, argv);
     AccessibilityBridgeBlocker noAccessibilityBridge;
     app.installEventFilter(&noAccessibilityBridge);
-    if (hidePointer) {
-        QGuiApplication::setOverrideCursor(Qt::BlankCursor);
-        setSystemKeysEnabled(false);
-    }
     X11DisplayPower power(toolkitDisplay());
-    FullScreenSaver saver(settings, {}, &power);
-    const int status = saver.run();
-    if (hidePointer) {
-        setSystemKeysEnabled(true);
-        QGuiApplication::restoreOverrideCursor();
-    }
-    return status;
+    return run(power);
+}
+
+int runSaver(int argc, char **argv, const Settings &settings, bool hidePointer)
+{
+    return onSaverApplication(argc, argv, [&](DisplayPower &power) {
+        if (hidePointer) {
+            QGuiApplication::setOverrideCursor(Qt::BlankCursor);
+            setSystemKeysEnabled(false);
+        }
+        FullScreenSaver saver(settings, {}, &power);
+        const int status = saver.run();
+        if (hidePointer) {
+            setSystemKeysEnabled(true);
+            QGuiApplication::restoreOverrideCursor();
+        }
+        return status;
+    });
 }
 
 QList<QByteArray> argumentBytes(int argc, char **argv)
@@ -144,13 +153,10 @@ int runHosted(int argc, char **argv, const X11Display &x11)
     const Settings settings = hostedSettings(options);
     if (displayMissing(x11))
         return 1;
-    QGuiApplication app(argc, argv);
-    AccessibilityBridgeBlocker noAccessibilityBridge;
-    app.installEventFilter(&noAccessibilityBridge);
-    X11DisplayPower power(toolkitDisplay());
-    if (target.windowId)
-        return HostedSaver::runInWindow(settings, *target.windowId, &power);
-    return HostedSaver::runOnRoot(settings, &power);
+    return onSaverApplication(argc, argv, [&](DisplayPower &power) {
+        return target.windowId ? HostedSaver::runInWindow(settings, *target.windowId, &power)
+                               : HostedSaver::runOnRoot(settings, &power);
+    });
 }
 
 } // namespace
@@ -164,13 +170,11 @@ int Program::run(int argc, char **argv)
     // One X connection for every question asked before the toolkit connects (instance check,
     // display check), kept open until the process ends: see X11Display.h for why.
     const X11Display x11;
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+    const QStringList arguments = CommandLine::arguments(argc, argv);
     if (HostedOptions::selects(arguments))
         return runHosted(argc, argv, x11);
 
-    const QString commandLine = CommandLine::join(argc, argv);
+    const QString commandLine = arguments.join(u' ');
     warnIfShiftJisMissing();
     if (otherInstanceOpen(x11))
         return 0;
