@@ -94,15 +94,14 @@ int onSaverApplication(int argc, char **argv, Run run)
     return run(power);
 }
 
-int runSaver(int argc, char **argv, const Settings &settings, bool hidePointer)
+int runSaver(int argc, char **argv, const Settings &settings, bool hidePointer, const SaverRunner::Tuning &tuning)
 {
     return onSaverApplication(argc, argv, [&](DisplayPower &power) {
         if (hidePointer) {
             QGuiApplication::setOverrideCursor(Qt::BlankCursor);
             setSystemKeysEnabled(false);
         }
-        FullScreenSaver saver(settings, {}, &power);
-        const int status = saver.run();
+        const int status = FullScreenSaver::run(settings, &power, tuning);
         if (hidePointer) {
             setSystemKeysEnabled(true);
             QGuiApplication::restoreOverrideCursor();
@@ -134,7 +133,7 @@ Settings hostedSettings(const HostedOptions &options)
 
 // Hosted mode: the flags of a screen-saver daemon. Bad flags end with status 2 before anything is
 // drawn; the settings file is read but never written; no instance check (one process per monitor).
-int runHosted(int argc, char **argv, const X11Display &x11)
+int runHosted(int argc, char **argv, const X11Display &x11, const SaverRunner::Tuning &tuning)
 {
     const HostedOptions options = HostedOptions::parse(argumentBytes(argc, argv));
     if (!options.error.isEmpty()) {
@@ -154,14 +153,14 @@ int runHosted(int argc, char **argv, const X11Display &x11)
     if (displayMissing(x11))
         return 1;
     return onSaverApplication(argc, argv, [&](DisplayPower &power) {
-        return target.windowId ? HostedSaver::runInWindow(settings, *target.windowId, &power)
-                               : HostedSaver::runOnRoot(settings, &power);
+        return target.windowId ? HostedSaver::runInWindow(settings, *target.windowId, &power, tuning)
+                               : HostedSaver::runOnRoot(settings, &power, tuning);
     });
 }
 
 } // namespace
 
-int Program::run(int argc, char **argv)
+int Program::run(int argc, char **argv, const SaverRunner::Tuning &tuning)
 {
     // Where /proc is missing, the settings file's folder is found from the program's own path.
     SettingsLocation::setProgramPath(argc > 0 && argv[0] ? QByteArray(argv[0]) : QByteArray());
@@ -172,7 +171,7 @@ int Program::run(int argc, char **argv)
     const X11Display x11;
     const QStringList arguments = CommandLine::arguments(argc, argv);
     if (HostedOptions::selects(arguments))
-        return runHosted(argc, argv, x11);
+        return runHosted(argc, argv, x11, tuning);
 
     const QString commandLine = arguments.join(u' ');
     warnIfShiftJisMissing();
@@ -191,5 +190,5 @@ int Program::run(int argc, char **argv)
         return 1;
     if (letter == CommandLine::DialogLetter)
         return runDialog(argc, argv, settings);
-    return runSaver(argc, argv, settings, letter == CommandLine::SaverLetter);
+    return runSaver(argc, argv, settings, letter == CommandLine::SaverLetter, tuning);
 }

@@ -7,8 +7,8 @@
 // Usage: limit_probe [--accessibility]   (--accessibility: leave Qt's accessibility bridge on)
 // HELIXCAVERN_BENCH_UNPACED=1 in the environment draws frames back to back, as the saver's clock
 // does then.
+#include "bench/BenchReport.h"
 #include "saver/AccessibilityBridgeBlocker.h"
-#include "saver/BenchReport.h"
 #include "saver/FrameClock.h"
 #include "saver/TunnelRenderer.h"
 
@@ -54,6 +54,7 @@ public:
         resize(screen->geometry().size());
         setPosition(screen->geometry().topLeft());
         clock_.setRefreshRate(screen->refreshRate()); // paced as the saver is, or not at all in the same way
+        clock_.setUnpaced(qEnvironmentVariableIsSet("HELIXCAVERN_BENCH_UNPACED"));
         connect(&clock_, &FrameClock::frame, this, [this] { drawFrame(); });
     }
 
@@ -61,13 +62,13 @@ public:
     {
         setWindowState(Qt::WindowNoState);
         show();
-        HC_BENCH_STAGE("shown");
+        benchreport::stage("shown");
         context_ = std::make_unique<QOpenGLContext>();
         context_->setFormat(requestedFormat());
         context_->setScreen(screen());
         if (!context_->create() || !context_->makeCurrent(this))
             return false;
-        HC_BENCH_STAGE("context");
+        benchreport::stage("context");
         TunnelRenderer renderer; // the saver's render state and texture upload
         renderer.prepare(plainMaster());
         const QSize pixels = size() * devicePixelRatio();
@@ -77,7 +78,7 @@ public:
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         glColor3f(1.0f, 1.0f, 1.0f);
-        HC_BENCH_STAGE("gl-state");
+        benchreport::stage("gl-state");
         return true;
     }
 
@@ -89,7 +90,7 @@ public:
     {
         if (ended_ || clock_.isRunning())
             return;
-        HC_BENCH_STAGE("exposed");
+        benchreport::stage("exposed");
         clock_.start();
     }
 
@@ -99,7 +100,7 @@ public:
             return;
         ended_ = true;
         clock_.stop();
-        HC_BENCH_FINISHED(clock_.framesDrawn());
+        benchreport::finished(clock_.framesDrawn());
         context_.reset();
         destroy();
         QGuiApplication::sync();
@@ -135,7 +136,7 @@ private:
         glVertex2f(-1.0f, 1.0f);
         glEnd();
         context_->swapBuffers(this);
-        HC_BENCH_FRAME(clock_.framesDrawn());
+        benchreport::framePresented(clock_.framesDrawn());
     }
 
     FrameClock clock_;
@@ -153,7 +154,7 @@ int main(int argc, char **argv)
     AccessibilityBridgeBlocker noBridge;
     if (!keepAccessibility)
         app.installEventFilter(&noBridge);
-    HC_BENCH_STAGE("saver-entry");
+    benchreport::stage("saver-entry");
     QScreen *screen = QGuiApplication::primaryScreen();
     if (screen == nullptr)
         return 1;

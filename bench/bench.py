@@ -6,9 +6,9 @@ Builds a release benchmark build in its own folder (or takes --no-build), starts
 
   probe        bench/LimitProbe.cpp: the saver's window, context, GL state and frame clock drawing
                one full-screen textured quad a frame, the least any program of this kind can do
-  saver        the helixcavern benchmark build, with the picture source and the desktop source
-  --levers     adds the saver with each drawing step of the tunnel's first drawing brought back
-               (depth test; immediate mode) and the probe with Qt's accessibility bridge left on
+  saver        helixcavern_bench (the program with a reporting probe), picture and desktop source
+  --levers     adds the saver drawing the same frame in each costlier way (depth test;
+               immediate mode) and the probe with Qt's accessibility bridge left on
   --compare    adds other saver executables (e.g. a benchmark build of an older tree)
 
 and reports, with medians and the spread (min..max) over --runs runs, each as a ratio against the
@@ -42,14 +42,14 @@ KEY_SOURCE = b"\x89\xE6\x91\x9C"
 KEY_FILE = b"\x89\xE6\x91\x9C\xCC\xA7\xB2\xD9"
 KEY_SPEED = b"\x89\xF1\x93\x5D\x91\xAC\x93\x78"
 FIRST_FRAME_TIMEOUT = 20.0
-# Environment of a benchmark build that brings back steps of the tunnel's first drawing.
-FIRST_DRAWING = "HELIXCAVERN_BENCH_FIRST_DRAWING"
+# Environment of the benchmark build that turns on the costlier ways of drawing the same frame.
+DRAWING = "HELIXCAVERN_BENCH_DRAWING"
 
 
 def build(folder):
     subprocess.run(["cmake", "-S", TOP, "-B", folder, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
                     "-DHELIXCAVERN_BENCH=ON", "-DHELIXCAVERN_TESTS=OFF"], check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", folder, "--target", "helixcavern", "limit_probe", "frame_probe"],
+    subprocess.run(["cmake", "--build", folder, "--target", "helixcavern_bench", "limit_probe", "frame_probe"],
                    check=True, stdout=subprocess.DEVNULL)
 
 
@@ -220,7 +220,7 @@ def programs_for(args, exe, probe, work, picture):
         progs.append(Program("probe, accessibility bridge on", [probe, "--accessibility"], is_probe=True))
         for name, value in (("depth test", "depth"), ("immediate mode", "immediate"),
                             ("depth test + immediate mode", "depth,immediate")):
-            progs.append(Program("saver, picture, %s" % name, [exe, "/s"], work, 1, picture, {FIRST_DRAWING: value}))
+            progs.append(Program("saver, picture, %s" % name, [exe, "/s"], work, 1, picture, {DRAWING: value}))
     for label, other in args.compare:
         folder = os.path.join(work, "compare-" + label)
         os.makedirs(folder, exist_ok=True)
@@ -326,7 +326,7 @@ def main():
     parser.add_argument("--sizes", default="1920x1080,320x240",
                         help="screen sizes; first frame and memory are measured on the first")
     parser.add_argument("--paced", action="store_true", help="leave frame pacing on")
-    parser.add_argument("--levers", action="store_true", help="also measure each step of the first drawing")
+    parser.add_argument("--levers", action="store_true", help="also measure each costlier way of drawing")
     parser.add_argument("--compare", type=label_and_path, action="append", default=[], metavar="LABEL=EXE")
     parser.add_argument("--cold-starts", type=int, metavar="N", help="count failed starts out of N")
     parser.add_argument("--exe", help="with --cold-starts: the saver to start (default: the build's)")
@@ -336,7 +336,7 @@ def main():
     folder = args.no_build or args.build
     if not args.no_build:
         build(folder)
-    exe_built = os.path.join(folder, "helixcavern")
+    exe_built = os.path.join(folder, "bench", "helixcavern_bench")
     probe = os.path.join(folder, "bench", "limit_probe")
     picture_maker = os.path.join(folder, "bench", "frame_probe")
     work = tempfile.mkdtemp(prefix="hc-bench-")

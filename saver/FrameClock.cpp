@@ -22,11 +22,6 @@ FrameClock::FrameClock(float phaseStep, DisplayPower *power, QObject *parent)
 void FrameClock::setRefreshRate(double hertz)
 {
     refreshRate_ = hertz > 0.0 ? hertz : DefaultRefreshRate;
-#ifdef HELIXCAVERN_BENCH_REPORT
-    // Benchmark builds only: bench/bench.py measures the drawing unpaced, frames back to back.
-    if (qEnvironmentVariableIsSet("HELIXCAVERN_BENCH_UNPACED"))
-        refreshRate_ = 1e9;
-#endif
 }
 
 void FrameClock::start()
@@ -74,7 +69,7 @@ void FrameClock::tick()
 
 void FrameClock::scheduleNext(qint64 frameStartNs)
 {
-    const auto interval = qint64(double(NsPerSecond) / refreshRate_);
+    const qint64 interval = unpaced_ ? 0 : qint64(double(NsPerSecond) / refreshRate_);
     // Late by more than a frame (a slow frame, a sleep, a stopped process): start the schedule
     // afresh from this frame instead of drawing the missed ones in a burst.
     if (frameStartNs - dueNs_ > interval)

@@ -29,6 +29,8 @@ public:
     // Frames per second to pace to; zero or less means DefaultRefreshRate.
     void setRefreshRate(double hertz);
     double refreshRate() const { return refreshRate_; }
+    // On: each frame follows the last at once, whatever the refresh rate (to measure the drawing).
+    void setUnpaced(bool unpaced) { unpaced_ = unpaced; }
     // The first frame follows at once from the event loop.
     void start();
     void stop();
@@ -47,6 +49,7 @@ private:
     const float phaseStep_;
     DisplayPower *const power_;
     double refreshRate_ = DefaultRefreshRate;
+    bool unpaced_ = false;
     double phase_ = 0.0; // accumulated in double: a float would judder and then stop on long runs
     bool running_ = false;
     qint64 frames_ = 0;

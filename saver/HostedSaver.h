@@ -1,6 +1,7 @@
 // The saver inside a window that a screen-saver daemon gives it (XScreenSaver, xsecurelock, MATE).
 #pragma once
 
+#include "saver/SaverRunner.h"
 #include "settings/Settings.h"
 
 #include <QtGlobal>
@@ -18,8 +19,9 @@ class HostedSaver
 public:
     // Runs inside window `hostWindow`; returns the exit status (1 when the window does not exist or
     // no OpenGL context can be had). Needs the application object.
-    static int runInWindow(const Settings &settings, quint32 hostWindow, DisplayPower *power);
+    static int runInWindow(const Settings &settings, quint32 hostWindow, DisplayPower *power,
+                           SaverRunner::Tuning tuning = {});
     // Without a host window: full-screen windows of its own on every monitor, as the saver draws
     // them, but without grabs and without ending on input.
-    static int runOnRoot(const Settings &settings, DisplayPower *power);
+    static int runOnRoot(const Settings &settings, DisplayPower *power, SaverRunner::Tuning tuning = {});
 };

@@ -29,13 +29,6 @@ void SaverWindow::coverScreen()
 
 bool SaverWindow::stillThere()
 {
-    if (grabInput_) {
-        // Grabs fail until the window is viewable; asked once per frame until both hold.
-        if (!keyboardGrabbed_)
-            keyboardGrabbed_ = setKeyboardGrabEnabled(true);
-        if (!mouseGrabbed_)
-            mouseGrabbed_ = setMouseGrabEnabled(true);
-    }
     // The GL driver, handed a drawable that no longer exists, may take garbage for its size and
     // never finish the frame. The toolkit forgets the id (0) once it has seen the window destroyed.
     const WId window = winId();
@@ -52,6 +45,30 @@ bool SaverWindow::stillThere()
     std::free(reply);
     std::free(error);
     return exists;
+}
+
+void SaverWindow::drawFrame(double phase)
+{
+    holdGrabs();
+    TunnelWindow::drawFrame(phase);
+}
+
+// Grabs fail until the window is viewable, so they are tried again before every frame until both
+// hold.
+void SaverWindow::holdGrabs()
+{
+    if (!grabInput_)
+        return;
+    if (!keyboardGrabbed_)
+        keyboardGrabbed_ = setKeyboardGrabEnabled(true);
+    if (!mouseGrabbed_)
+        mouseGrabbed_ = setMouseGrabEnabled(true);
+}
+
+void SaverWindow::release()
+{
+    releaseGrabs();
+    TunnelWindow::release();
 }
 
 void SaverWindow::releaseGrabs()

@@ -18,10 +18,13 @@ public:
 
     // Places the window exactly over its screen.
     void coverScreen();
-    // Called before each frame: retries the grabs until they hold, and tells whether the X server
-    // still has the window (one destroyed by another client sends the toolkit no close event).
-    bool stillThere();
-    void releaseGrabs();
+    // Whether the X server still has the window: one destroyed by another client sends the
+    // toolkit no close event.
+    bool stillThere() override;
+    // Takes the grabs (until they hold) and draws the frame.
+    void drawFrame(double phase) override;
+    // Releases the grabs too.
+    void release() override;
 
 signals:
     void inputReceived(); // a key or a mouse button
@@ -33,6 +36,9 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    void holdGrabs();
+    void releaseGrabs();
+
     const bool grabInput_;
     bool keyboardGrabbed_ = false;
     bool mouseGrabbed_ = false;

@@ -43,15 +43,9 @@ private:
 // rasteriser gives to exactly one of them. No pixel is covered twice, so a depth test against a
 // cleared buffer never rejects a fragment (all of them lie between the near and far planes) and
 // neither the test nor the depth clear changes a pixel; the tests count every fragment per pixel
-// to check this. The depth buffer is still requested, as the saver always has.
+// to check this. The surface still has a depth buffer, for the depth-test option.
 void TunnelRenderer::prepare(const QImage &master)
 {
-#ifdef HELIXCAVERN_BENCH_REPORT
-    // Benchmark builds only: bench/bench.py brings back steps of the first drawing to weigh them.
-    const QByteArray firstDrawing = qgetenv("HELIXCAVERN_BENCH_FIRST_DRAWING");
-    options_.depthTest = options_.depthTest || firstDrawing.contains("depth");
-    options_.immediateMode = options_.immediateMode || firstDrawing.contains("immediate");
-#endif
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glShadeModel(GL_SMOOTH);
     glClearDepth(1.0);

@@ -13,9 +13,9 @@
 class TunnelRenderer
 {
 public:
-    // How a frame is put together. The defaults are what the saver draws with. Each flag turned on
-    // brings back one step of the tunnel's first drawing code; every combination gives the same
-    // pixels, which the tests check and the benchmark uses to weigh each step.
+    // How a frame is put together. The defaults are what the saver draws with; each flag turned on
+    // draws the same frame in a costlier way. Every combination gives the same pixels, which the
+    // tests check; the benchmark weighs what each way costs.
     struct Options {
         // Depth test (GL_LESS) and a cleared depth buffer every frame.
         bool depthTest = false;

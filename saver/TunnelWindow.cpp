@@ -2,6 +2,7 @@
 #include "saver/TunnelWindow.h"
 
 #include <QOpenGLContext>
+#include <QScreen>
 #include <QSurfaceFormat>
 
 #include <cstdio>
@@ -25,7 +26,7 @@ TunnelWindow::TunnelWindow(QWindow *parent) : QWindow(parent)
 
 TunnelWindow::~TunnelWindow() { releaseContext(); }
 
-bool TunnelWindow::prepare(const QImage &master)
+bool TunnelWindow::prepare(const QImage &master, TunnelRenderer::Options drawing)
 {
     context_ = std::make_unique<QOpenGLContext>();
     context_->setFormat(requestedFormat());
@@ -40,6 +41,7 @@ bool TunnelWindow::prepare(const QImage &master)
         std::fprintf(stderr, "helixcavern: %s\n", failure);
         return false;
     }
+    tunnel_ = TunnelRenderer(drawing);
     tunnel_.prepare(master);
     return true;
 }
@@ -69,4 +71,16 @@ void TunnelWindow::releaseContext()
         return;
     context_->doneCurrent();
     context_.reset();
+}
+
+void TunnelWindow::release()
+{
+    releaseContext();
+    destroy();
+}
+
+double TunnelWindow::refreshRate() const
+{
+    const QScreen *own = screen();
+    return own != nullptr ? double(own->refreshRate()) : 0.0;
 }

@@ -1,6 +1,7 @@
 // A window that shows the tunnel: its own GL context and renderer, one frame drawn on request.
 #pragma once
 
+#include "saver/SaverSurface.h"
 #include "saver/TunnelRenderer.h"
 
 #include <QImage>
@@ -10,10 +11,11 @@
 
 class QOpenGLContext;
 
-// The common part of the full-screen saver window and the window inside a host. It owns its GL
-// context (created once by prepare(), released by releaseContext() or the destructor) and draws a
-// frame for a phase that its owner gives, so that several windows can share one animation.
-class TunnelWindow : public QWindow
+// The common part of the full-screen saver window and the window inside a host: a saver surface
+// on X11. It owns its GL context (created once by prepare(), released by release() or the
+// destructor) and draws a frame for a phase that its owner gives, so that several windows can
+// share one animation. Its GL context has RGB 8/8/8, depth 16, double buffering and swap interval 1.
+class TunnelWindow : public QWindow, public SaverSurface
 {
     Q_OBJECT
 
@@ -21,15 +23,16 @@ public:
     explicit TunnelWindow(QWindow *parent = nullptr);
     ~TunnelWindow() override;
 
-    // Creates the GL context for this window (RGB 8/8/8, depth 16, double buffer, swap interval 1),
-    // sets the render state and uploads `master` (512 x 512) as the texture. The window should be
-    // created (shown) first. False, with the reason on standard error, when no GL context can be had.
-    bool prepare(const QImage &master);
-    // Draws the tunnel at `phase` and presents it. The viewport and the projection follow the
-    // window's size in device pixels, set again whenever it changed. Does nothing without a context.
-    void drawFrame(double phase);
-    void releaseContext();
-    bool hasContext() const { return context_ != nullptr; }
+    // The window should be created (shown) first.
+    bool prepare(const QImage &master, TunnelRenderer::Options drawing) override;
+    // The viewport and the projection follow the window's size in device pixels, set again
+    // whenever it changed.
+    void drawFrame(double phase) override;
+    bool isShowing() const override { return isExposed(); }
+    bool stillThere() override { return true; }
+    double refreshRate() const override;
+    // Releases the GL context and destroys the window.
+    void release() override;
 
     // The window's size in device pixels.
     QSize devicePixels() const { return size() * devicePixelRatio(); }
@@ -42,6 +45,8 @@ protected:
     void exposeEvent(QExposeEvent *event) override;
 
 private:
+    void releaseContext();
+
     std::unique_ptr<QOpenGLContext> context_;
     TunnelRenderer tunnel_;
     QSize viewport_; // the size the projection was last set for

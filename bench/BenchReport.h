@@ -1,7 +1,8 @@
-// Benchmark builds only (HELIXCAVERN_BENCH_REPORT): start-up stages and frame counts on stderr.
+// The "hc-bench" lines the benchmark programs write on standard error, read by bench/bench.py.
 #pragma once
 
-#ifdef HELIXCAVERN_BENCH_REPORT
+#include "saver/SaverProbe.h"
+
 #include <cstdio>
 #include <ctime>
 #include <unistd.h>
@@ -14,7 +15,7 @@ inline double processCpuSeconds()
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
 }
 
-// "hc-bench stage NAME MONOTONIC_NS RESIDENT_MB CPU_MS", read by bench/bench.py.
+// "hc-bench stage NAME MONOTONIC_NS RESIDENT_MB CPU_MS".
 inline void stage(const char *name)
 {
     timespec t{};
@@ -50,13 +51,13 @@ inline void finished(long long frames)
     std::fprintf(stderr, "hc-bench frames %lld cpu %.6f\n", frames, processCpuSeconds() - cpuAtFirstFrame());
     std::fflush(stderr);
 }
-} // namespace benchreport
 
-#define HC_BENCH_STAGE(name) benchreport::stage(name)
-#define HC_BENCH_FRAME(count) benchreport::framePresented(count)
-#define HC_BENCH_FINISHED(count) benchreport::finished(count)
-#else
-#define HC_BENCH_STAGE(name) ((void)0)
-#define HC_BENCH_FRAME(count) ((void)(count))
-#define HC_BENCH_FINISHED(count) ((void)(count))
-#endif
+// The saver's probe that writes these lines.
+class Probe : public SaverProbe
+{
+public:
+    void stage(const char *name) override { benchreport::stage(name); }
+    void framePresented(qint64 framesSoFar) override { benchreport::framePresented(framesSoFar); }
+    void finished(qint64 frames) override { benchreport::finished(frames); }
+};
+} // namespace benchreport

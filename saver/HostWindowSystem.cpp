@@ -1,0 +1,37 @@
+// The saver's window system inside a daemon's X11 window; see HostWindowSystem.h.
+#include "saver/HostWindowSystem.h"
+
+#include "platform/ScreenshotProperty.h"
+#include "platform/X11HostWindow.h"
+#include "saver/HostedWindow.h"
+
+#include <QGuiApplication>
+
+HostWindowSystem::HostWindowSystem(X11HostWindow &host, quint32 hostWindow, QSize hostPixels)
+    : host_(host), hostWindow_(hostWindow), hostPixels_(hostPixels)
+{
+    connect(&host_, &X11HostWindow::ended, this, &SaverWindowSystem::surfaceLost);
+}
+
+QImage HostWindowSystem::desktopPicture(Place) { return ScreenshotProperty::read(hostWindow_); }
+
+std::unique_ptr<SaverSurface> HostWindowSystem::createSurface(Place)
+{
+    auto window = std::make_unique<HostedWindow>(QWindow::fromWinId(WId(hostWindow_)));
+    window_ = window.get();
+    connect(window.get(), &TunnelWindow::exposureChanged, this, &SaverWindowSystem::exposureChanged);
+    connect(&host_, &X11HostWindow::resized, window.get(), &HostedWindow::fillHost);
+    window->fillHost(hostPixels_);
+    window->show();
+    return window;
+}
+
+bool HostWindowSystem::watchSurfaces()
+{
+    if (window_ == nullptr)
+        return false;
+    QGuiApplication::sync(); // the server must see the child before the watch looks for it
+    return host_.watch(window_->winId());
+}
+
+void HostWindowSystem::flush() { QGuiApplication::sync(); }

@@ -1,0 +1,82 @@
+// The saver's run over the surfaces of a window system: one animation, the texture source, the end.
+#pragma once
+
+#include "saver/FrameClock.h"
+#include "saver/SaverWindowSystem.h"
+#include "saver/TunnelRenderer.h"
+#include "settings/Settings.h"
+
+#include <QEventLoop>
+#include <QImage>
+#include <QObject>
+
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class DisplayPower;
+class SaverProbe;
+
+class SaverRunner : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Behaviour {
+        bool endOnInput = true; // any key or mouse button on any surface ends the saver
+        // On: frames only while some surface is showing, so a hidden host costs nothing. Off: the
+        // frames start at the first exposure (or, without one, after ExposeWaitMs) and go on.
+        bool framesOnlyWhileShowing = false;
+    };
+    // How the frames are drawn and measured: the defaults are the saver's; benchmarks change them.
+    struct Tuning {
+        TunnelRenderer::Options drawing;
+        bool unpaced = false;         // frames back to back instead of paced to the screen
+        SaverProbe *probe = nullptr;  // told the stages and frames, when given
+    };
+    static constexpr int ExposeWaitMs = 2000;
+
+    // `windows` and `power` (may be null: the display counts as always on) must outlive the runner.
+    SaverRunner(const Settings &settings, Behaviour behaviour, SaverWindowSystem &windows, DisplayPower *power,
+                Tuning tuning);
+    ~SaverRunner() override;
+
+    // Covers every place and draws until the saver ends; returns the exit status: 0 when input or
+    // the loss of a surface ended it (or end() was called), 1 when no OpenGL context can be had.
+    // Order of the start: the texture picture of every place is taken (its desktop, or the picture
+    // file) before any surface is made; then, place by place, the master image is scaled, the
+    // surface made and shown, and its GL context and state prepared. Places added later get a
+    // surface (their picture taken first); removed ones lose theirs.
+    int run();
+    // Ends the saver with `status`: stops the frames, releases every surface and leaves run().
+    void end(int status);
+
+    // The frames drawn so far and the phase they reached.
+    const FrameClock &clock() const { return clock_; }
+
+private:
+    using Place = SaverWindowSystem::Place;
+
+    QImage sourcePicture(Place place);
+    QImage pictureFile();
+    bool addSurface(Place place, const QImage &source);
+    void addPlace(Place place);
+    void removePlace(Place place);
+    void followExposure();
+    void startFrames();
+    void drawFrame(double phase);
+    double fastestRefreshRate() const;
+    void stage(const char *name) const;
+
+    const Settings settings_;
+    const Behaviour behaviour_;
+    const Tuning tuning_;
+    SaverWindowSystem &windows_;
+    FrameClock clock_;
+    std::vector<std::pair<Place, std::unique_ptr<SaverSurface>>> surfaces_;
+    std::optional<QImage> decodedPicture_; // the picture file, decoded once for the places of the start
+    QEventLoop loop_;
+    bool ended_ = false;
+    int status_ = 0;
+};
