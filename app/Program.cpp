@@ -4,7 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/HostHandle.h"
 #include "app/HostedOptions.h"
-#include "app/WindowCaptions.h"
+#include "platform/WindowCaptions.h"
 #include "dialog/SettingsDialog.h"
 #include "platform/CaptionSearch.h"
 #include "platform/X11Display.h"

@@ -1,7 +1,7 @@
 // The arithmetic of the button's look; see SkinLayout.h.
 #include "button/SkinLayout.h"
 
-#include "platform/Twips.h"
+#include "button/Twips.h"
 
 #include <cmath>
 #include <limits>

@@ -3,7 +3,7 @@
 
 #include "button/DialogFont.h"
 #include "button/PropertyBag.h"
-#include "platform/Twips.h"
+#include "button/Twips.h"
 
 #include <QApplication>
 #include <QCursor>

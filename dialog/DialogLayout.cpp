@@ -1,7 +1,7 @@
 // Geometry of the settings dialog; see DialogLayout.h.
 #include "dialog/DialogLayout.h"
 
-#include "platform/Twips.h"
+#include "button/Twips.h"
 
 #include <QtGlobal>
 

@@ -1,7 +1,7 @@
 // The settings dialog: its controls, opening steps, drawn backgrounds and what its controls do.
 #include "dialog/SettingsDialog.h"
 
-#include "app/WindowCaptions.h"
+#include "platform/WindowCaptions.h"
 #include "button/DialogFont.h"
 #include "button/PropertyBag.h"
 #include "button/SkinnedButton.h"

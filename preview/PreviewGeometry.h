@@ -1,7 +1,7 @@
 // Sizes of the preview form and of its picture control, worked out from the host window's size.
 #pragma once
 
-#include "platform/Twips.h"
+#include "button/Twips.h"
 
 #include <QSize>
 

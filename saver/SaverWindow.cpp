@@ -1,7 +1,7 @@
 // A full-screen saver window; see SaverWindow.h.
 #include "saver/SaverWindow.h"
 
-#include "app/WindowCaptions.h"
+#include "platform/WindowCaptions.h"
 
 #include <QGuiApplication>
 #include <QScreen>

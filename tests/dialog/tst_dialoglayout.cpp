@@ -3,7 +3,7 @@
 #include "dialog/DialogLayout.h"
 #include "dialog/DialogValues.h"
 #include "dialog/PictureNameFilter.h"
-#include "platform/Twips.h"
+#include "button/Twips.h"
 #include "settings/SettingsFile.h"
 
 #include <QRegularExpression>

@@ -2,7 +2,7 @@
 #include "tests/support/ButtonLook.h"
 
 #include "button/SkinLayout.h"
-#include "platform/Twips.h"
+#include "button/Twips.h"
 
 #include <QCoreApplication>
 #include <QResizeEvent>
