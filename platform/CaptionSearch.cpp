@@ -2,6 +2,7 @@
 #include "platform/CaptionSearch.h"
 
 #include "platform/X11Display.h"
+#include "platform/X11ErrorTrap.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -11,27 +12,6 @@
 #include <vector>
 
 namespace {
-
-// Windows may be destroyed by their owners while the tree is walked; the requests about them then
-// fail with BadWindow and friends, which must not end this process through Xlib's default handler.
-int ignoreXError(Display *, XErrorEvent *) { return 0; }
-
-class ErrorHandlerScope
-{
-public:
-    explicit ErrorHandlerScope(Display *display) : display_(display), previous_(XSetErrorHandler(ignoreXError)) {}
-    ~ErrorHandlerScope()
-    {
-        XSync(display_, False); // deliver pending errors to our handler before restoring the old one
-        XSetErrorHandler(previous_);
-    }
-    ErrorHandlerScope(const ErrorHandlerScope &) = delete;
-    ErrorHandlerScope &operator=(const ErrorHandlerScope &) = delete;
-
-private:
-    Display *display_;
-    XErrorHandler previous_;
-};
 
 // The bytes of an 8-bit text property and its type, or nothing when the window lacks it or is gone.
 struct TextProperty {
@@ -142,7 +122,9 @@ bool CaptionSearch::windowExists(Display *display, const QString &caption)
 {
     if (display == nullptr)
         return false;
-    const ErrorHandlerScope errors(display);
+    // Windows may be destroyed by their owners while the tree is walked; the requests about them
+    // then fail with BadWindow and friends, which are answers here, not faults.
+    const X11ErrorTrap errors(display);
     const CaptionMatcher matcher(display, caption);
 
     // Depth-first walk with an explicit stack: deep trees cannot exhaust the call stack.

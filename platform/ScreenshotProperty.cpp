@@ -2,6 +2,7 @@
 #include "platform/ScreenshotProperty.h"
 
 #include "platform/X11Display.h"
+#include "platform/X11ErrorTrap.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -11,9 +12,6 @@
 #include <optional>
 
 namespace {
-
-// X errors from a pixmap or window that vanished are answers here, not faults.
-int ignoreXError(Display *, XErrorEvent *) { return 0; }
 
 std::optional<Pixmap> screenshotPixmap(Display *display, Window window)
 {
@@ -70,7 +68,8 @@ QImage ScreenshotProperty::read(WindowId window)
     Display *display = connection.get();
     if (display == nullptr || window == 0)
         return {};
-    const XErrorHandler previous = XSetErrorHandler(ignoreXError);
+    // X errors from a pixmap or window that vanished are answers here, not faults.
+    const X11ErrorTrap errors(display);
     QImage picture;
     if (const std::optional<Pixmap> pixmap = screenshotPixmap(display, Window(window))) {
         Window root = 0;
@@ -93,7 +92,5 @@ QImage ScreenshotProperty::read(WindowId window)
             }
         }
     }
-    XSync(display, False);
-    XSetErrorHandler(previous);
     return picture;
 }
