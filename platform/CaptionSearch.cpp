@@ -3,6 +3,7 @@
 
 #include "platform/X11Display.h"
 #include "platform/X11ErrorTrap.h"
+#include "platform/X11WindowProperty.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -13,31 +14,15 @@
 
 namespace {
 
-// The bytes of an 8-bit text property and its type, or nothing when the window lacks it or is gone.
-struct TextProperty {
-    Atom type = None;
-    QByteArray bytes;
-};
-
-std::optional<TextProperty> readTextProperty(Display *display, Window window, Atom property)
+// An 8-bit text property with its type, or nothing when the window lacks it or is gone.
+std::optional<X11WindowProperty> readTextProperty(Display *display, Window window, Atom property)
 {
     // Captions are short; a generous limit keeps a hostile property from costing much.
     constexpr long kMaxLongs = 64 * 1024;
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char *data = nullptr;
-    const int status = XGetWindowProperty(display, window, property, 0, kMaxLongs, False, AnyPropertyType,
-                                          &type, &format, &count, &remaining, &data);
-    if (status != Success || type == None || format != 8) {
-        if (data)
-            XFree(data);
+    std::optional<X11WindowProperty> text = X11WindowProperty::read(display, window, property, kMaxLongs);
+    if (!text || text->format != 8)
         return std::nullopt;
-    }
-    TextProperty result{type, QByteArray(reinterpret_cast<const char *>(data), qsizetype(count))};
-    XFree(data);
-    return result;
+    return text;
 }
 
 class CaptionMatcher
@@ -59,24 +44,24 @@ public:
     }
 
 private:
-    std::optional<QString> decode(const TextProperty &property) const
+    std::optional<QString> decode(const X11WindowProperty &property) const
     {
         if (property.type == utf8String_)
-            return QString::fromUtf8(property.bytes);
+            return QString::fromUtf8(property.items);
         if (property.type == XA_STRING)
-            return QString::fromLatin1(property.bytes);
+            return QString::fromLatin1(property.items);
         if (property.type == compoundText_)
             return decodeCompoundText(property);
         return std::nullopt;
     }
 
-    std::optional<QString> decodeCompoundText(const TextProperty &property) const
+    std::optional<QString> decodeCompoundText(const X11WindowProperty &property) const
     {
         XTextProperty text;
-        text.value = reinterpret_cast<unsigned char *>(const_cast<char *>(property.bytes.constData()));
+        text.value = reinterpret_cast<unsigned char *>(const_cast<char *>(property.items.constData()));
         text.encoding = property.type;
         text.format = 8;
-        text.nitems = static_cast<unsigned long>(property.bytes.size());
+        text.nitems = static_cast<unsigned long>(property.items.size());
         char **list = nullptr;
         int count = 0;
         if (Xutf8TextPropertyToTextList(display_, &text, &list, &count) < Success || !list)
