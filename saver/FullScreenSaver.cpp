@@ -1,6 +1,7 @@
 // The saver over every monitor; see FullScreenSaver.h.
 #include "saver/FullScreenSaver.h"
 
+#include "platform/X11DesktopCapture.h"
 #include "saver/BenchReport.h"
 #include "saver/MasterImage.h"
 #include "saver/SaverWindow.h"
@@ -56,7 +57,7 @@ QImage FullScreenSaver::sourcePicture(QScreen *screen) const
     if (settings_.textureSource != Settings::Desktop)
         return MasterImage::decodePicture(settings_.pictureFile);
     if (behaviour_.captureDesktop)
-        return MasterImage::captureDesktop(screen, screen->geometry().size());
+        return X11DesktopCapture::capture(screen, screen->geometry().size());
     return settings_.pictureFile.isEmpty() ? QImage() : MasterImage::decodePicture(settings_.pictureFile);
 }
 
