@@ -56,6 +56,7 @@ bool attachAndRead(SharedImage *shared, const QRect &area)
     const bool got = shared->attached && errors.errorCount() == 0
         && XShmGetImage(display, DefaultRootWindow(display), shared->image, area.x(), area.y(), AllPlanes)
         && errors.errorCount() == 0;
+    // Each way here ends in a round trip, so the count is final.
     if (errors.errorCount() != 0)
         shared->attached = false; // the server never attached it
     return got;
