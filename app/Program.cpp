@@ -7,6 +7,7 @@
 #include "platform/WindowCaptions.h"
 #include "dialog/SettingsDialog.h"
 #include "platform/CaptionSearch.h"
+#include "platform/ToolkitX11.h"
 #include "platform/X11Display.h"
 #include "platform/X11DisplayPower.h"
 #include "preview/PreviewWindow.h"
@@ -74,13 +75,6 @@ int runDialog(int argc, char **argv, const Settings &settings)
     return SettingsDialog::run(settings, SettingsLocation::filePath());
 }
 
-// The toolkit's own connection, through which the display's power state is asked.
-_XDisplay *toolkitDisplay()
-{
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 != nullptr ? x11->display() : nullptr;
-}
-
 // The application object both saver modes run `run(power)` on: plain OpenGL windows and no widgets
 // (the lighter object starts sooner and holds less memory), no accessibility bridge, and the
 // display's power state asked on the toolkit's own connection.
@@ -90,7 +84,7 @@ int onSaverApplication(int argc, char **argv, Run run)
     QGuiApplication app(argc, argv);
     AccessibilityBridgeBlocker noAccessibilityBridge;
     app.installEventFilter(&noAccessibilityBridge);
-    X11DisplayPower power(toolkitDisplay());
+    X11DisplayPower power(ToolkitX11::display());
     return run(power);
 }
 

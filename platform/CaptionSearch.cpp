@@ -2,6 +2,8 @@
 #include "platform/CaptionSearch.h"
 
 #include "platform/X11Display.h"
+#include "platform/X11ErrorTrap.h"
+#include "platform/X11WindowProperty.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -12,52 +14,15 @@
 
 namespace {
 
-// Windows may be destroyed by their owners while the tree is walked; the requests about them then
-// fail with BadWindow and friends, which must not end this process through Xlib's default handler.
-int ignoreXError(Display *, XErrorEvent *) { return 0; }
-
-class ErrorHandlerScope
-{
-public:
-    explicit ErrorHandlerScope(Display *display) : display_(display), previous_(XSetErrorHandler(ignoreXError)) {}
-    ~ErrorHandlerScope()
-    {
-        XSync(display_, False); // deliver pending errors to our handler before restoring the old one
-        XSetErrorHandler(previous_);
-    }
-    ErrorHandlerScope(const ErrorHandlerScope &) = delete;
-    ErrorHandlerScope &operator=(const ErrorHandlerScope &) = delete;
-
-private:
-    Display *display_;
-    XErrorHandler previous_;
-};
-
-// The bytes of an 8-bit text property and its type, or nothing when the window lacks it or is gone.
-struct TextProperty {
-    Atom type = None;
-    QByteArray bytes;
-};
-
-std::optional<TextProperty> readTextProperty(Display *display, Window window, Atom property)
+// An 8-bit text property with its type, or nothing when the window lacks it or is gone.
+std::optional<X11WindowProperty> readTextProperty(Display *display, Window window, Atom property)
 {
     // Captions are short; a generous limit keeps a hostile property from costing much.
     constexpr long kMaxLongs = 64 * 1024;
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char *data = nullptr;
-    const int status = XGetWindowProperty(display, window, property, 0, kMaxLongs, False, AnyPropertyType,
-                                          &type, &format, &count, &remaining, &data);
-    if (status != Success || type == None || format != 8) {
-        if (data)
-            XFree(data);
+    std::optional<X11WindowProperty> text = X11WindowProperty::read(display, window, property, kMaxLongs);
+    if (!text || text->format != 8)
         return std::nullopt;
-    }
-    TextProperty result{type, QByteArray(reinterpret_cast<const char *>(data), qsizetype(count))};
-    XFree(data);
-    return result;
+    return text;
 }
 
 class CaptionMatcher
@@ -79,24 +44,24 @@ public:
     }
 
 private:
-    std::optional<QString> decode(const TextProperty &property) const
+    std::optional<QString> decode(const X11WindowProperty &property) const
     {
         if (property.type == utf8String_)
-            return QString::fromUtf8(property.bytes);
+            return QString::fromUtf8(property.items);
         if (property.type == XA_STRING)
-            return QString::fromLatin1(property.bytes);
+            return QString::fromLatin1(property.items);
         if (property.type == compoundText_)
             return decodeCompoundText(property);
         return std::nullopt;
     }
 
-    std::optional<QString> decodeCompoundText(const TextProperty &property) const
+    std::optional<QString> decodeCompoundText(const X11WindowProperty &property) const
     {
         XTextProperty text;
-        text.value = reinterpret_cast<unsigned char *>(const_cast<char *>(property.bytes.constData()));
+        text.value = reinterpret_cast<unsigned char *>(const_cast<char *>(property.items.constData()));
         text.encoding = property.type;
         text.format = 8;
-        text.nitems = static_cast<unsigned long>(property.bytes.size());
+        text.nitems = static_cast<unsigned long>(property.items.size());
         char **list = nullptr;
         int count = 0;
         if (Xutf8TextPropertyToTextList(display_, &text, &list, &count) < Success || !list)
@@ -142,7 +107,9 @@ bool CaptionSearch::windowExists(Display *display, const QString &caption)
 {
     if (display == nullptr)
         return false;
-    const ErrorHandlerScope errors(display);
+    // Windows may be destroyed by their owners while the tree is walked; the requests about them
+    // then fail with BadWindow and friends, which are answers here, not faults.
+    const X11ErrorTrap errors(display);
     const CaptionMatcher matcher(display, caption);
 
     // Depth-first walk with an explicit stack: deep trees cannot exhaust the call stack.

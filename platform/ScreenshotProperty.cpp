@@ -2,36 +2,30 @@
 #include "platform/ScreenshotProperty.h"
 
 #include "platform/X11Display.h"
+#include "platform/X11ErrorTrap.h"
+#include "platform/X11WindowProperty.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <memory>
+#include <cstring>
 #include <optional>
 
 namespace {
-
-// X errors from a pixmap or window that vanished are answers here, not faults.
-int ignoreXError(Display *, XErrorEvent *) { return 0; }
 
 std::optional<Pixmap> screenshotPixmap(Display *display, Window window)
 {
     const Atom property = XInternAtom(display, "_SCREENSAVER_SCREENSHOT", True);
     if (property == None)
         return std::nullopt;
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char *data = nullptr;
-    const int status = XGetWindowProperty(display, window, property, 0, 1, False, XA_PIXMAP, &type, &format, &count,
-                                          &remaining, &data);
-    std::unique_ptr<unsigned char, int (*)(void *)> owned(data, XFree);
-    if (status != Success || type != XA_PIXMAP || format != 32 || count != 1 || data == nullptr)
+    const std::optional<X11WindowProperty> value = X11WindowProperty::read(display, window, property, 1, XA_PIXMAP);
+    if (!value || value->type != XA_PIXMAP || value->format != 32 || value->count != 1)
         return std::nullopt;
     // Format-32 properties come back as longs, whatever their size on the wire.
-    return Pixmap(*reinterpret_cast<unsigned long *>(data));
+    unsigned long id = 0;
+    std::memcpy(&id, value->items.constData(), sizeof id);
+    return Pixmap(id);
 }
 
 // One colour channel of `pixel` under `mask`, as 8 bits.
@@ -70,7 +64,8 @@ QImage ScreenshotProperty::read(WindowId window)
     Display *display = connection.get();
     if (display == nullptr || window == 0)
         return {};
-    const XErrorHandler previous = XSetErrorHandler(ignoreXError);
+    // X errors from a pixmap or window that vanished are answers here, not faults.
+    const X11ErrorTrap errors(display);
     QImage picture;
     if (const std::optional<Pixmap> pixmap = screenshotPixmap(display, Window(window))) {
         Window root = 0;
@@ -93,7 +88,5 @@ QImage ScreenshotProperty::read(WindowId window)
             }
         }
     }
-    XSync(display, False);
-    XSetErrorHandler(previous);
     return picture;
 }

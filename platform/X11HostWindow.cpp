@@ -7,33 +7,6 @@
 
 namespace {
 
-// Xlib's error handler is one for the whole process. Errors on our own connection come from
-// windows that vanished between two requests: count them and go on. Errors of other connections
-// go to the handler that was installed before (the toolkit's own, which ignores them).
-Display *g_trappedDisplay = nullptr;
-int g_trappedErrors = 0;
-XErrorHandler g_otherHandler = nullptr;
-
-int countXError(Display *display, XErrorEvent *error)
-{
-    if (display == g_trappedDisplay) {
-        ++g_trappedErrors;
-        return 0;
-    }
-    return g_otherHandler ? g_otherHandler(display, error) : 0;
-}
-
-// Runs `requests` and a round trip; true when the server reported no error for them.
-template <typename Requests>
-bool withoutXError(Display *display, Requests requests)
-{
-    XSync(display, False);
-    const int before = g_trappedErrors;
-    requests();
-    XSync(display, False);
-    return g_trappedErrors == before;
-}
-
 // True when `event` means the embedding is over (see watch()).
 bool endsEmbedding(const XEvent &event, Window host, Window embedded)
 {
@@ -51,21 +24,7 @@ bool endsEmbedding(const XEvent &event, Window host, Window embedded)
 
 } // namespace
 
-X11HostWindow::X11HostWindow(WindowId host, QObject *parent) : QObject(parent), host_(host)
-{
-    if (display_.valid()) {
-        g_trappedDisplay = display_.get();
-        const XErrorHandler previous = XSetErrorHandler(countXError);
-        if (previous != countXError)
-            g_otherHandler = previous;
-    }
-}
-
-X11HostWindow::~X11HostWindow()
-{
-    if (g_trappedDisplay == display_.get())
-        g_trappedDisplay = nullptr;
-}
+X11HostWindow::X11HostWindow(WindowId host, QObject *parent) : QObject(parent), errors_(display_.get()), host_(host) {}
 
 std::optional<QSize> X11HostWindow::size() const
 {
@@ -73,8 +32,7 @@ std::optional<QSize> X11HostWindow::size() const
         return std::nullopt;
     XWindowAttributes attributes{};
     Status status = 0;
-    if (!withoutXError(display_.get(), [&] { status = XGetWindowAttributes(display_.get(), host_, &attributes); })
-        || status == 0)
+    if (!errors_.succeeds([&] { status = XGetWindowAttributes(display_.get(), host_, &attributes); }) || status == 0)
         return std::nullopt;
     return QSize(attributes.width, attributes.height);
 }
@@ -86,7 +44,7 @@ bool X11HostWindow::holdsChild(WindowId window) const
     Window root = 0, parent = 0, *children = nullptr;
     unsigned int count = 0;
     Status status = 0;
-    const bool clean = withoutXError(display_.get(), [&] {
+    const bool clean = errors_.succeeds([&] {
         status = XQueryTree(display_.get(), window, &root, &parent, &children, &count);
     });
     if (children)
@@ -98,7 +56,7 @@ bool X11HostWindow::isMapped(WindowId window) const
 {
     XWindowAttributes attributes{};
     Status status = 0;
-    const bool clean = withoutXError(display_.get(), [&] {
+    const bool clean = errors_.succeeds([&] {
         status = XGetWindowAttributes(display_.get(), window, &attributes);
     });
     return clean && status != 0 && attributes.map_state != IsUnmapped;
@@ -111,7 +69,7 @@ bool X11HostWindow::watch(WindowId embedded)
     embedded_ = embedded;
     Display *display = display_.get();
     // Select first, then check: a change after the check is then certain to arrive as an event.
-    if (!withoutXError(display, [&] {
+    if (!errors_.succeeds([&] {
             XSelectInput(display, host_, StructureNotifyMask);
             XSelectInput(display, embedded_, StructureNotifyMask);
         }))

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/X11Display.h"
+#include "platform/X11ErrorTrap.h"
 
 class QSocketNotifier;
 
@@ -19,7 +20,6 @@ public:
     using WindowId = unsigned long;
 
     explicit X11HostWindow(WindowId host, QObject *parent = nullptr);
-    ~X11HostWindow() override;
 
     // Inside size of the host (its border excluded) in pixels; nothing when there is no X server
     // or the id names no window.
@@ -47,6 +47,7 @@ private:
     bool isMapped(WindowId window) const;
 
     X11Display display_;
+    X11ErrorTrap errors_; // ends before the connection closes
     WindowId host_;
     WindowId embedded_ = 0;
     QSocketNotifier *notifier_ = nullptr;

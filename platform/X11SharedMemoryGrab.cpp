@@ -1,6 +1,8 @@
 // A rectangle of the X desktop read through shared memory; see X11SharedMemoryGrab.h.
 #include "platform/X11SharedMemoryGrab.h"
 
+#include "platform/X11ErrorTrap.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -11,15 +13,6 @@
 #include <memory>
 
 namespace {
-
-// A failed XShmAttach (a server that cannot reach our segment) arrives as an X error, which must
-// not end the process through Xlib's default handler.
-bool requestFailed = false;
-int noteXError(Display *, XErrorEvent *)
-{
-    requestFailed = true;
-    return 0;
-}
 
 // The segment and the XImage over it, attached to the server until destroyed.
 struct SharedImage {
@@ -50,6 +43,23 @@ bool layoutMatchesRgb32(const XImage *image)
 {
     return image->bits_per_pixel == 32 && image->red_mask == 0xff0000 && image->green_mask == 0x00ff00
         && image->blue_mask == 0x0000ff && image->byte_order == (QSysInfo::ByteOrder == QSysInfo::LittleEndian ? LSBFirst : MSBFirst);
+}
+
+// Attaches the segment and reads `area` of the root window into it; false when the server refuses
+// either. A failed XShmAttach (a server that cannot reach our segment) arrives as an X error.
+bool attachAndRead(SharedImage *shared, const QRect &area)
+{
+    Display *display = shared->display;
+    const X11ErrorTrap errors(display);
+    shared->attached = XShmAttach(display, &shared->segment) != 0;
+    errors.sync();
+    const bool got = shared->attached && errors.errorCount() == 0
+        && XShmGetImage(display, DefaultRootWindow(display), shared->image, area.x(), area.y(), AllPlanes)
+        && errors.errorCount() == 0;
+    // Each way here ends in a round trip, so the count is final.
+    if (errors.errorCount() != 0)
+        shared->attached = false; // the server never attached it
+    return got;
 }
 
 } // namespace
@@ -84,19 +94,8 @@ QImage X11SharedMemoryGrab::grab(_XDisplay *display, const QRect &area)
     shared->image->data = shared->segment.shmaddr;
     shared->segment.readOnly = False;
 
-    XSync(display, False);
-    requestFailed = false;
-    const XErrorHandler previous = XSetErrorHandler(noteXError);
-    shared->attached = XShmAttach(display, &shared->segment) != 0;
-    XSync(display, False);
-    const bool got = shared->attached && !requestFailed
-        && XShmGetImage(display, RootWindow(display, screen), shared->image, area.x(), area.y(), AllPlanes)
-        && !requestFailed;
-    XSync(display, False);
-    XSetErrorHandler(previous);
-    if (requestFailed)
-        shared->attached = false; // the server never attached it
-    if (!got)
+    XSync(display, False); // errors of earlier requests are not this grab's
+    if (!attachAndRead(shared.get(), area))
         return {};
 
     uchar *pixels = reinterpret_cast<uchar *>(shared->segment.shmaddr);

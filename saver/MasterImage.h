@@ -4,10 +4,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QRgb>
-#include <QSize>
 #include <QString>
-
-class QScreen;
 
 class MasterImage
 {
@@ -20,11 +17,6 @@ public:
     // undecodable instead of claiming the memory.
     static constexpr int DecodeLimitMegabytes = 128;
 
-    // The top-left `size` rectangle (device-independent pixels) of `screen` as it is now, in device
-    // pixels (Format_RGB32), or a null image when the capture fails. The pixels may live in memory
-    // shared with the X server, released with the image; the byte above red, green and blue is
-    // whatever the server keeps there.
-    static QImage captureDesktop(QScreen *screen, QSize size);
     // The picture file decoded at its natural size (Format_RGB32), or a null image when it cannot
     // be read or decoded or is larger than the decode limit. `path` is the file name's own bytes
     // (they need not be valid UTF-8); the QString form names FilePath::encodeName(path). The file is

@@ -1,14 +1,10 @@
 // A full-screen saver window; see SaverWindow.h.
 #include "saver/SaverWindow.h"
 
+#include "platform/ToolkitX11.h"
 #include "platform/WindowCaptions.h"
 
-#include <QGuiApplication>
 #include <QScreen>
-
-#include <xcb/xcb.h>
-
-#include <cstdlib>
 
 SaverWindow::SaverWindow(QScreen *screen, bool grabInput) : grabInput_(grabInput)
 {
@@ -34,17 +30,7 @@ bool SaverWindow::stillThere()
     const WId window = winId();
     if (window == 0)
         return false;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *connection = x11 != nullptr ? x11->connection() : nullptr;
-    if (connection == nullptr)
-        return true; // not on X11: nothing to ask, assume it is there
-    xcb_generic_error_t *error = nullptr;
-    xcb_get_window_attributes_reply_t *reply = xcb_get_window_attributes_reply(
-        connection, xcb_get_window_attributes(connection, xcb_window_t(window)), &error);
-    const bool exists = reply != nullptr;
-    std::free(reply);
-    std::free(error);
-    return exists;
+    return ToolkitX11::windowExists(window);
 }
 
 void SaverWindow::drawFrame(double phase)

@@ -1,7 +1,7 @@
 // The saver's window system on X11 monitors; see ScreenWindowSystem.h.
 #include "saver/ScreenWindowSystem.h"
 
-#include "saver/MasterImage.h"
+#include "platform/X11DesktopCapture.h"
 #include "saver/SaverWindow.h"
 
 #include <QGuiApplication>
@@ -27,7 +27,7 @@ QImage ScreenWindowSystem::desktopPicture(Place place)
     if (!options_.captureDesktop)
         return {};
     QScreen *screen = screenOf(place);
-    return MasterImage::captureDesktop(screen, screen->geometry().size());
+    return X11DesktopCapture::capture(screen, screen->geometry().size());
 }
 
 std::unique_ptr<SaverSurface> ScreenWindowSystem::createSurface(Place place)

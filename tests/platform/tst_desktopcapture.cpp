@@ -1,5 +1,7 @@
 // Tests of the desktop capture under Xvfb: the shared-memory way gives the toolkit's pixels, for the
 // whole screen and for parts of it, and refuses what it cannot take so the toolkit's way is used.
+#include "platform/ToolkitX11.h"
+#include "platform/X11DesktopCapture.h"
 #include "platform/X11SharedMemoryGrab.h"
 #include "saver/MasterImage.h"
 
@@ -12,12 +14,6 @@
 #include <X11/Xutil.h>
 
 namespace {
-_XDisplay *toolkitDisplay()
-{
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 != nullptr ? x11->display() : nullptr;
-}
-
 // The root window's background becomes a picture in which every pixel differs from its
 // neighbours, so an area taken one pixel off or a channel swapped cannot match.
 bool paintDesktop(Display *display)
@@ -84,8 +80,8 @@ class tst_desktopcapture : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(toolkitDisplay() != nullptr);
-        QVERIFY(paintDesktop(toolkitDisplay()));
+        QVERIFY(ToolkitX11::display() != nullptr);
+        QVERIFY(paintDesktop(ToolkitX11::display()));
     }
 
     void sharedMemoryGivesTheToolkitsPixels_data()
@@ -100,7 +96,7 @@ private slots:
     void sharedMemoryGivesTheToolkitsPixels()
     {
         QFETCH(QRect, area);
-        const QImage shared = X11SharedMemoryGrab::grab(toolkitDisplay(), area);
+        const QImage shared = X11SharedMemoryGrab::grab(ToolkitX11::display(), area);
         QVERIFY2(!shared.isNull(), "Xvfb offers MIT-SHM, so this way must be open");
         QCOMPARE(shared.format(), QImage::Format_RGB32);
         QCOMPARE(differingColours(shared, toolkitCapture(QGuiApplication::primaryScreen(), area)), 0);
@@ -113,7 +109,7 @@ private slots:
     {
         QScreen *screen = QGuiApplication::primaryScreen();
         const QSize size = screen->geometry().size();
-        QCOMPARE(differingColours(MasterImage::captureDesktop(screen, size), toolkitCapture(screen, QRect(QPoint(0, 0), size))), 0);
+        QCOMPARE(differingColours(X11DesktopCapture::capture(screen, size), toolkitCapture(screen, QRect(QPoint(0, 0), size))), 0);
     }
 
     void refusesWhatItCannotTake_data()
@@ -132,7 +128,7 @@ private slots:
     {
         QFETCH(bool, display);
         QFETCH(QRect, area);
-        QVERIFY(X11SharedMemoryGrab::grab(display ? toolkitDisplay() : nullptr, area).isNull());
+        QVERIFY(X11SharedMemoryGrab::grab(display ? ToolkitX11::display() : nullptr, area).isNull());
     }
 
     void segmentGoesWithTheLastCopyOfTheImage()
@@ -140,7 +136,7 @@ private slots:
         QCOMPARE(ownSegments(), 0);
         QImage copy;
         {
-            const QImage shot = X11SharedMemoryGrab::grab(toolkitDisplay(), QRect(0, 0, 640, 480));
+            const QImage shot = X11SharedMemoryGrab::grab(ToolkitX11::display(), QRect(0, 0, 640, 480));
             QVERIFY(!shot.isNull());
             copy = shot;
             QCOMPARE(ownSegments(), 1);
@@ -149,7 +145,7 @@ private slots:
         copy = QImage();
         QCOMPARE(ownSegments(), 0);
         for (int i = 0; i < 50; ++i)
-            X11SharedMemoryGrab::grab(toolkitDisplay(), QRect(0, 0, 64, 48));
+            X11SharedMemoryGrab::grab(ToolkitX11::display(), QRect(0, 0, 64, 48));
         QCOMPARE(ownSegments(), 0);
     }
 };
