@@ -12,7 +12,7 @@ class DisplayPower;
 // on input and never hides the pointer. It draws into a child window that fills the host and follows
 // its size, only while that child is exposed, and ends with status 0 on SIGTERM, SIGINT or SIGHUP
 // or when the host is destroyed. Its desktop picture is the one the daemon leaves on the host
-// (_SCREENSAVER_SCREENSHOT); without one, the picture file when one is set, else the plain wall. It
+// (_SCREENSAVER_SCREENSHOT); without one, the picture file when one is set, else the built-in wall. It
 // never captures the screen: the host already covers it.
 class HostedSaver
 {

@@ -71,3 +71,5 @@ QImage MasterImage::plainMaster()
     master.fill(PlainColour);
     return master;
 }
+
+QImage MasterImage::builtInWall() { return QImage(QStringLiteral(":/wall/wall.png")).convertToFormat(QImage::Format_RGB32); }

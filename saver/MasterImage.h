@@ -11,7 +11,7 @@ class MasterImage
 public:
     static constexpr int MasterSize = 512;
     // Colour of an empty source surface (the classic window-face grey): a picture that cannot be
-    // read, decoded or captured leaves the master image a plain field of this colour.
+    // read or decoded leaves the master image a plain field of this colour.
     static constexpr QRgb PlainColour = 0xfff0f0f0;
     // Largest decoded picture accepted, in megabytes of decoded pixels; a larger picture counts as
     // undecodable instead of claiming the memory.
@@ -28,6 +28,9 @@ public:
     // the plain-colour master.
     static QImage scaleToMaster(const QImage &picture);
     static QImage plainMaster();
+    // The built-in wall (512 x 512, Format_RGB32): the texture where no desktop picture is to be
+    // had and no picture file is set.
+    static QImage builtInWall();
     // `picture` as Format_RGB32 with every pixel's stored colour kept and its alpha ignored.
     static QImage opaque(const QImage &picture);
 };

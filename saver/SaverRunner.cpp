@@ -58,14 +58,17 @@ int SaverRunner::run()
 }
 
 // The desktop source shows the place's desktop; where the window system has none, the picture
-// file when one is set, else the plain wall (a null picture). The picture source shows the file.
+// file when one is set, else the built-in wall. The picture source shows the file. A picture
+// file that cannot be decoded gives a null picture: the plain wall.
 QImage SaverRunner::sourcePicture(Place place)
 {
     if (settings_.textureSource == Settings::Desktop) {
         QImage desktop = windows_.desktopPicture(place);
-        if (!desktop.isNull() || settings_.pictureFile.isEmpty())
+        if (!desktop.isNull())
             return desktop;
     }
+    if (settings_.pictureFile.isEmpty())
+        return MasterImage::builtInWall();
     return pictureFile();
 }
 

@@ -1,6 +1,7 @@
-// Writes the built-in pictures into a folder: button/*.bmp skins and dialog/* pictures.
+// Writes the built-in pictures into a folder: button/*.bmp skins, dialog/* pictures and the wall.
 #include "resources/art/DialogArtPainter.h"
 #include "resources/art/SkinPainter.h"
+#include "resources/art/WallPainter.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -33,7 +34,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
-    if (!out.mkpath("button") || !out.mkpath("dialog")) {
+    if (!out.mkpath("button") || !out.mkpath("dialog") || !out.mkpath("wall")) {
         std::fprintf(stderr, "cannot create folders under %s\n", argv[1]);
         return 1;
     }
@@ -50,6 +51,7 @@ int main(int argc, char **argv)
         && Save(DialogArtPainter::HeadingPlate(), out.filePath("dialog/heading.jpg"), "jpeg", JpegQuality)
         && Save(DialogArtPainter::PanelTile(), out.filePath("dialog/tile.bmp"), "bmp")
         && Save(DialogArtPainter::OptionMark(true), out.filePath("dialog/option_on.jpg"), "jpeg", JpegQuality)
-        && Save(DialogArtPainter::OptionMark(false), out.filePath("dialog/option_off.jpg"), "jpeg", JpegQuality);
+        && Save(DialogArtPainter::OptionMark(false), out.filePath("dialog/option_off.jpg"), "jpeg", JpegQuality)
+        && Save(WallPainter::Draw(), out.filePath("wall/wall.png"), "png");
     return ok ? 0 : 1;
 }

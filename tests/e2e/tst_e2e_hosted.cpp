@@ -76,6 +76,7 @@ private slots:
     void windowFromTheEnvironmentAndPrecedence_data();
     void windowFromTheEnvironmentAndPrecedence();
     void daemonsDesktopPictureIsTheTexture();
+    void withoutDesktopPictureTheBuiltInWallMoves();
     void takesNoInputAndIgnoresIt();
     void endsOnSignals_data();
     void endsOnSignals();
@@ -170,6 +171,28 @@ void tst_e2e_hosted::daemonsDesktopPictureIsTheTexture()
     const QList<QRgb> wall = tunnelshots::wallSamples(hosted.x.grabRect(QRect(0, 0, 640, 480)));
     using tunnelshots::countNear;
     QVERIFY2(countNear(wall, left) >= 4 && countNear(wall, right) >= 4, qPrintable(tunnelshots::describe(wall)));
+    hosted.run->sendSignal(SIGTERM);
+    QVERIFY(hosted.endsWithStatusZero());
+}
+
+// No picture on the host and no picture file: the built-in wall, whose streaming shows as most
+// pixels changing from one second to the next.
+void tst_e2e_hosted::withoutDesktopPictureTheBuiltInWallMoves()
+{
+    Hosted hosted;
+    QVERIFY(hosted.start({"--root"}, daemonWindow(hex(hosted.host))));
+    QVERIFY(hosted.drawsIn(hosted.host));
+    const QRect area(100, 80, 400, 300);
+    const QImage first = hosted.x.grabRect(area).convertToFormat(QImage::Format_RGB32);
+    QTest::qWait(1000);
+    const QImage second = hosted.x.grabRect(area).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(second.size(), first.size());
+    qsizetype changed = 0;
+    for (int y = 0; y < first.height(); ++y)
+        for (int x = 0; x < first.width(); ++x)
+            changed += first.pixel(x, y) != second.pixel(x, y);
+    const qsizetype all = qsizetype(first.width()) * first.height();
+    QVERIFY2(changed * 2 > all, qPrintable(QStringLiteral("%1 of %2 pixels changed").arg(changed).arg(all)));
     hosted.run->sendSignal(SIGTERM);
     QVERIFY(hosted.endsWithStatusZero());
 }

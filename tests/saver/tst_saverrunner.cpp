@@ -103,13 +103,16 @@ private slots:
         QTest::addColumn<bool>("hasDesktop");
         QTest::addColumn<QString>("picture"); // "", "good" or "broken"
         QTest::addColumn<QRgb>("expected");
+        const QRgb wallColour = MasterImage::builtInWall().pixel(0, 0);
+        QVERIFY(wallColour != MasterImage::PlainColour && wallColour != DesktopColour && wallColour != PictureColour);
         QTest::newRow("desktop") << Settings::Desktop << true << "" << DesktopColour;
         QTest::newRow("desktop wins over a set picture") << Settings::Desktop << true << "good" << DesktopColour;
         QTest::newRow("no desktop: the picture") << Settings::Desktop << false << "good" << PictureColour;
-        QTest::newRow("no desktop, no picture: plain") << Settings::Desktop << false << "" << MasterImage::PlainColour;
+        QTest::newRow("no desktop, no picture: built-in wall") << Settings::Desktop << false << "" << wallColour;
         QTest::newRow("no desktop, broken picture: plain") << Settings::Desktop << false << "broken" << MasterImage::PlainColour;
         QTest::newRow("picture source ignores the desktop") << Settings::Picture << true << "good" << PictureColour;
         QTest::newRow("picture source, broken picture: plain") << Settings::Picture << true << "broken" << MasterImage::PlainColour;
+        QTest::newRow("picture source, no picture: built-in wall") << Settings::Picture << true << "" << wallColour;
     }
     void surfaceGetsTheSourcesPicture()
     {
