@@ -7,7 +7,7 @@
 
 namespace {
 
-enum class Meaning { Root, WindowId, Ignored, Texture, Picture, Speed, Help };
+enum class Meaning { Root, WindowId, Ignored, ShowFrameRate, HideFrameRate, Texture, Picture, Speed, Help };
 
 struct Flag
 {
@@ -24,8 +24,8 @@ constexpr std::array flags{
     Flag{"install", false, true, Meaning::Ignored},
     Flag{"noinstall", false, true, Meaning::Ignored},
     Flag{"visual", true, true, Meaning::Ignored},
-    Flag{"fps", false, true, Meaning::Ignored},
-    Flag{"no-fps", false, true, Meaning::Ignored},
+    Flag{"fps", false, true, Meaning::ShowFrameRate},
+    Flag{"no-fps", false, true, Meaning::HideFrameRate},
     Flag{"mono", false, true, Meaning::Ignored},
     Flag{"texture", true, false, Meaning::Texture},
     Flag{"picture", true, false, Meaning::Picture},
@@ -193,6 +193,10 @@ HostedOptions HostedOptions::parse(const QList<QByteArray> &arguments)
         case Meaning::Root:
         case Meaning::Ignored:
             break;
+        case Meaning::ShowFrameRate:
+        case Meaning::HideFrameRate:
+            options.showFrameRate = flag->meaning == Meaning::ShowFrameRate;
+            break;
         case Meaning::WindowId:
             options.windowId = readWindowId(value);
             if (!options.windowId) {
@@ -265,8 +269,9 @@ QString HostedOptions::usage()
         "  --texture desktop|picture  the wall: the desktop as the host shows it, or a picture file\n"
         "  --picture FILE             the picture file (BMP or JPEG)\n"
         "  --speed N                  rotation speed, a whole number from 1 to 100\n"
+        "  --fps, --no-fps            show the frame rate in the bottom-left corner, or not\n"
         "  --help                     print this text and exit\n"
-        "  --window, --install, --noinstall, --visual V, --fps, --no-fps, --mono\n"
+        "  --window, --install, --noinstall, --visual V, --mono\n"
         "                             accepted for the daemons' sake and ignored\n"
         "The daemons' flags may also be written with one dash (-root, -window-id ID); a flag that\n"
         "takes a value may also be written --name=value. Flags win over the settings file\n"

@@ -18,9 +18,10 @@
 //   --window-id ID           draw in the window ID: "0x" or "0X" and hexadecimal digits, or decimal
 //                            digits; from 1 to 0xFFFFFFFF
 //   --texture desktop|picture, --picture FILE, --speed N (whole number from 1 to 100)
+//   --fps, --no-fps          show the frame rate in a corner, or not (the last one wins)
 //   --help                   usage on standard output; parsing stops there
-//   --window, --install, --noinstall, --visual V, --fps, --no-fps, --mono: accepted and ignored
-// The flags daemons pass (--root, --window-id and the ignored ones) may also be written with one
+//   --window, --install, --noinstall, --visual V, --mono: accepted and ignored
+// The flags daemons pass (--root, --window-id, --fps, --no-fps and the ignored ones) may also be written with one
 // dash (-root, -window-id ID); the settings flags and --help only with two. A flag that takes a
 // value reads it from the next argument, or from the same one after '=' (--speed=30). "-h" is not
 // an option: as a first argument it falls to the second-character rule and names no mode.
@@ -44,6 +45,7 @@ struct HostedOptions
     std::optional<Texture> texture;
     std::optional<QByteArray> picture; // the file name's own bytes, as they came in argv
     std::optional<int> speed;
+    bool showFrameRate = false;
     bool help = false; // --help was given: print usage() on standard output and exit with 0
     QString error;     // not empty: the command line is bad, and this line (no newline) says why
 

@@ -147,8 +147,9 @@ int runHosted(int argc, char **argv, const X11Display &x11, const SaverRunner::T
     if (displayMissing(x11))
         return 1;
     return onSaverApplication(argc, argv, [&](DisplayPower &power) {
-        return target.windowId ? HostedSaver::runInWindow(settings, *target.windowId, &power, tuning)
-                               : HostedSaver::runOnRoot(settings, &power, tuning);
+        return target.windowId
+                   ? HostedSaver::runInWindow(settings, *target.windowId, options.showFrameRate, &power, tuning)
+                   : HostedSaver::runOnRoot(settings, options.showFrameRate, &power, tuning);
     });
 }
 

@@ -20,7 +20,7 @@ int runUntilSignalled(SaverRunner &saver)
 
 } // namespace
 
-int HostedSaver::runInWindow(const Settings &settings, quint32 hostWindow, DisplayPower *power,
+int HostedSaver::runInWindow(const Settings &settings, quint32 hostWindow, bool showFrameRate, DisplayPower *power,
                              SaverRunner::Tuning tuning)
 {
     X11HostWindow host(hostWindow);
@@ -30,14 +30,16 @@ int HostedSaver::runInWindow(const Settings &settings, quint32 hostWindow, Displ
         return 1;
     }
     HostWindowSystem windows(host, hostWindow, *hostSize);
-    SaverRunner saver(settings, {.endOnInput = false, .framesOnlyWhileShowing = true}, windows, power, tuning);
+    const SaverRunner::Behaviour behaviour{
+        .endOnInput = false, .framesOnlyWhileShowing = true, .showFrameRate = showFrameRate};
+    SaverRunner saver(settings, behaviour, windows, power, tuning);
     return runUntilSignalled(saver);
 }
 
-int HostedSaver::runOnRoot(const Settings &settings, DisplayPower *power, SaverRunner::Tuning tuning)
+int HostedSaver::runOnRoot(const Settings &settings, bool showFrameRate, DisplayPower *power, SaverRunner::Tuning tuning)
 {
     // No host leaves a picture of the desktop here, and the screen is not captured.
     ScreenWindowSystem windows({.grabInput = false, .captureDesktop = false});
-    SaverRunner saver(settings, {.endOnInput = false}, windows, power, tuning);
+    SaverRunner saver(settings, {.endOnInput = false, .showFrameRate = showFrameRate}, windows, power, tuning);
     return runUntilSignalled(saver);
 }

@@ -18,10 +18,12 @@ class HostedSaver
 {
 public:
     // Runs inside window `hostWindow`; returns the exit status (1 when the window does not exist or
-    // no OpenGL context can be had). Needs the application object.
-    static int runInWindow(const Settings &settings, quint32 hostWindow, DisplayPower *power,
+    // no OpenGL context can be had). `showFrameRate`: the frame rate in a corner. Needs the
+    // application object.
+    static int runInWindow(const Settings &settings, quint32 hostWindow, bool showFrameRate, DisplayPower *power,
                            SaverRunner::Tuning tuning = {});
     // Without a host window: full-screen windows of its own on every monitor, as the saver draws
     // them, but without grabs and without ending on input.
-    static int runOnRoot(const Settings &settings, DisplayPower *power, SaverRunner::Tuning tuning = {});
+    static int runOnRoot(const Settings &settings, bool showFrameRate, DisplayPower *power,
+                         SaverRunner::Tuning tuning = {});
 };

@@ -131,6 +131,7 @@ void SaverRunner::startFrames()
     if (ended_ || clock_.isRunning())
         return;
     stage("exposed");
+    rateClock_.invalidate(); // a pause is not counted in the frame rate
     clock_.start();
 }
 
@@ -142,10 +143,32 @@ void SaverRunner::drawFrame(double phase)
             return;
         }
     }
+    measureFrameRate();
     for (const auto &surface : surfaces_)
         surface.second->drawFrame(phase);
     if (tuning_.probe != nullptr)
         tuning_.probe->framePresented(clock_.framesDrawn());
+}
+
+void SaverRunner::measureFrameRate()
+{
+    if (!behaviour_.showFrameRate)
+        return;
+    constexpr qint64 NsPerSecond = 1000000000;
+    if (!rateClock_.isValid()) {
+        rateClock_.start();
+        rateFrames_ = 0;
+        return;
+    }
+    ++rateFrames_;
+    const qint64 elapsed = rateClock_.nsecsElapsed();
+    if (elapsed < NsPerSecond)
+        return;
+    const double rate = double(rateFrames_) * double(NsPerSecond) / double(elapsed);
+    for (const auto &surface : surfaces_)
+        surface.second->showFrameRate(rate);
+    rateClock_.start();
+    rateFrames_ = 0;
 }
 
 double SaverRunner::fastestRefreshRate() const

@@ -6,6 +6,7 @@
 #include "saver/TunnelRenderer.h"
 #include "settings/Settings.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImage>
 #include <QObject>
@@ -28,6 +29,8 @@ public:
         // On: frames only while some surface is showing, so a hidden host costs nothing. Off: the
         // frames start at the first exposure (or, without one, after ExposeWaitMs) and go on.
         bool framesOnlyWhileShowing = false;
+        // The frame rate, measured over each second of frames, shown in a corner of every surface.
+        bool showFrameRate = false;
     };
     // How the frames are drawn and measured: the defaults are the saver's; benchmarks change them.
     struct Tuning {
@@ -66,6 +69,7 @@ private:
     void followExposure();
     void startFrames();
     void drawFrame(double phase);
+    void measureFrameRate();
     double fastestRefreshRate() const;
     void stage(const char *name) const;
 
@@ -75,6 +79,8 @@ private:
     SaverWindowSystem &windows_;
     FrameClock clock_;
     std::vector<std::pair<Place, std::unique_ptr<SaverSurface>>> surfaces_;
+    QElapsedTimer rateClock_;  // since the first frame of the second being measured
+    qint64 rateFrames_ = 0;
     std::optional<QImage> decodedPicture_; // the picture file, decoded once for the places of the start
     QEventLoop loop_;
     bool ended_ = false;

@@ -20,6 +20,8 @@ public:
     virtual bool prepare(const QImage &master, TunnelRenderer::Options drawing) = 0;
     // Draws the tunnel at `phase` and presents it; nothing without a context.
     virtual void drawFrame(double phase) = 0;
+    // From the next frame on, the frame rate is shown over the tunnel with this figure.
+    virtual void showFrameRate(double framesPerSecond) = 0;
     // True while some of the surface can be seen.
     virtual bool isShowing() const = 0;
     // False once the surface has gone from under the saver (destroyed by another client, its host

@@ -56,6 +56,7 @@ void TunnelWindow::drawFrame(double phase)
         TunnelRenderer::setViewportAndProjection(pixels.width(), pixels.height());
     }
     tunnel_.drawFrame(phase);
+    frameRate_.draw(pixels);
     context_->swapBuffers(this);
 }
 
@@ -69,6 +70,8 @@ void TunnelWindow::releaseContext()
 {
     if (context_ == nullptr)
         return;
+    if (context_->makeCurrent(this))
+        frameRate_.release();
     context_->doneCurrent();
     context_.reset();
 }

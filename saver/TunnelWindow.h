@@ -1,6 +1,7 @@
 // A window that shows the tunnel: its own GL context and renderer, one frame drawn on request.
 #pragma once
 
+#include "saver/FrameRateOverlay.h"
 #include "saver/SaverSurface.h"
 #include "saver/TunnelRenderer.h"
 
@@ -28,6 +29,7 @@ public:
     // The viewport and the projection follow the window's size in device pixels, set again
     // whenever it changed.
     void drawFrame(double phase) override;
+    void showFrameRate(double framesPerSecond) override { frameRate_.setRate(framesPerSecond); }
     bool isShowing() const override { return isExposed(); }
     bool stillThere() override { return true; }
     double refreshRate() const override;
@@ -49,5 +51,6 @@ private:
 
     std::unique_ptr<QOpenGLContext> context_;
     TunnelRenderer tunnel_;
+    FrameRateOverlay frameRate_;
     QSize viewport_; // the size the projection was last set for
 };

@@ -77,6 +77,8 @@ private slots:
     void windowFromTheEnvironmentAndPrecedence();
     void daemonsDesktopPictureIsTheTexture();
     void withoutDesktopPictureTheBuiltInWallMoves();
+    void frameRateShowsInTheCorner_data();
+    void frameRateShowsInTheCorner();
     void takesNoInputAndIgnoresIt();
     void endsOnSignals_data();
     void endsOnSignals();
@@ -193,6 +195,41 @@ void tst_e2e_hosted::withoutDesktopPictureTheBuiltInWallMoves()
             changed += first.pixel(x, y) != second.pixel(x, y);
     const qsizetype all = qsizetype(first.width()) * first.height();
     QVERIFY2(changed * 2 > all, qPrintable(QStringLiteral("%1 of %2 pixels changed").arg(changed).arg(all)));
+    hosted.run->sendSignal(SIGTERM);
+    QVERIFY(hosted.endsWithStatusZero());
+}
+
+void tst_e2e_hosted::frameRateShowsInTheCorner_data()
+{
+    QTest::addColumn<QStringList>("flags");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("--fps") << QStringList{"--fps"} << true;
+    QTest::newRow("XScreenSaver's -fps") << QStringList{"-fps"} << true;
+    QTest::newRow("-no-fps after -fps") << QStringList{"-fps", "-no-fps"} << false;
+}
+
+// Over a dark wall, near-white pixels in the bottom-left corner are the frame rate's text.
+void tst_e2e_hosted::frameRateShowsInTheCorner()
+{
+    QFETCH(QStringList, flags);
+    QFETCH(bool, shown);
+    Hosted hosted;
+    const QString picture = hosted.program.path(QStringLiteral("dark.bmp"));
+    QVERIFY(testfiles::writeTwoColourPicture(picture, qRgb(20, 30, 90), qRgb(60, 20, 40)));
+    QVERIFY(hosted.start(QStringList{"--root", "--texture", "picture", "--picture", picture} + flags,
+                         daemonWindow(hex(hosted.host))));
+    QVERIFY(waitUntil([&] { return hosted.child(hosted.host).has_value(); }, ShowTimeoutMs));
+    const QRect corner(100, 80 + 300 - 60, 160, 60);
+    const auto textShows = [&] {
+        const QImage shot = hosted.x.grabRect(corner);
+        int white = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                white += qGray(shot.pixel(x, y)) > 200;
+        return white >= 20;
+    };
+    // The figure comes after the first second of frames.
+    QCOMPARE(waitUntil(textShows, shown ? ShowTimeoutMs : 2500), shown);
     hosted.run->sendSignal(SIGTERM);
     QVERIFY(hosted.endsWithStatusZero());
 }

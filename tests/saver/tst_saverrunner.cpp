@@ -19,6 +19,7 @@ constexpr QRgb PictureColour = 0xffc08020;
 struct SurfaceRecord {
     QRgb masterColour = 0;
     int frames = 0;
+    double frameRate = 0.0;
 };
 
 class FakeSurface : public SaverSurface
@@ -35,6 +36,7 @@ public:
         return prepares;
     }
     void drawFrame(double) override { ++record_.frames; }
+    void showFrameRate(double framesPerSecond) override { record_.frameRate = framesPerSecond; }
     bool isShowing() const override { return true; }
     bool stillThere() override { return true; }
     double refreshRate() const override { return 60.0; }
