@@ -13,7 +13,7 @@
 #include "saver/AccessibilityBridgeBlocker.h"
 #include "saver/FullScreenSaver.h"
 #include "saver/HostedSaver.h"
-#include "settings/FilePath.h"
+#include "files/FilePath.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
 #include "settings/ShiftJisCodec.h"

@@ -1,7 +1,7 @@
 // The picture path box; see PathBox.h.
 #include "dialog/PathBox.h"
 #include "dialog/DialogValues.h"
-#include "settings/FilePath.h"
+#include "files/FilePath.h"
 
 #include <QKeyEvent>
 #include <QMimeData>

@@ -13,8 +13,8 @@
 #include "dialog/PictureBox.h"
 #include "dialog/PictureNameFilter.h"
 #include "dialog/SpeedScrollBar.h"
-#include "settings/FilePath.h"
-#include "settings/RegularFile.h"
+#include "files/FilePath.h"
+#include "files/RegularFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
 

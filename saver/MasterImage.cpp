@@ -3,8 +3,8 @@
 
 #include "platform/X11SharedMemoryGrab.h"
 #include "saver/NearestScaler.h"
-#include "settings/FilePath.h"
-#include "settings/RegularFile.h"
+#include "files/FilePath.h"
+#include "files/RegularFile.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -1,11 +1,11 @@
 // The settings file's format: sections, key=value lines and everything else, kept line by line.
 #include "settings/IniFile.h"
 
-#include "settings/AtomicFile.h"
+#include "files/AtomicFile.h"
 #include "settings/Blanks.h"
-#include "settings/FilePath.h"
-#include "settings/FileTarget.h"
-#include "settings/RegularFile.h"
+#include "files/FilePath.h"
+#include "files/FileTarget.h"
+#include "files/RegularFile.h"
 #include "settings/ShiftJisCodec.h"
 
 #include <cerrno>

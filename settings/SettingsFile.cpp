@@ -2,8 +2,8 @@
 #include "settings/SettingsFile.h"
 
 #include "settings/DecimalText.h"
-#include "settings/FilePath.h"
-#include "settings/FileTarget.h"
+#include "files/FilePath.h"
+#include "files/FileTarget.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsLocation.h"

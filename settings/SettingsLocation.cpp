@@ -1,7 +1,7 @@
 // Where the settings file lives; see SettingsLocation.h.
 #include "settings/SettingsLocation.h"
 
-#include "settings/FilePath.h"
+#include "files/FilePath.h"
 #include "settings/SettingsKeys.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // Tests of the master image: picture decoding, the plain-colour fall-back, and scaling to 512 x 512.
 #include "saver/MasterImage.h"
-#include "settings/FilePath.h"
+#include "files/FilePath.h"
 #include "settings/SettingsFile.h"
 #include "tests/support/TestFiles.h"
 

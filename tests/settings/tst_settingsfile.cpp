@@ -1,7 +1,7 @@
 // Tests of the settings file: loading the settings, reading and writing values, file checks and folders.
-#include "settings/AtomicFile.h"
-#include "settings/FilePath.h"
-#include "settings/FileTarget.h"
+#include "files/AtomicFile.h"
+#include "files/FilePath.h"
+#include "files/FileTarget.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/ShiftJisCodec.h"

@@ -2,7 +2,7 @@
 #include "tests/support/DialogFixture.h"
 
 #include "button/SkinnedButton.h"
-#include "settings/FilePath.h"
+#include "files/FilePath.h"
 #include "settings/SettingsLocation.h"
 
 #include <QApplication>

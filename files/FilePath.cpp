@@ -1,7 +1,7 @@
 // Questions about file paths; see FilePath.h.
-#include "settings/FilePath.h"
+#include "files/FilePath.h"
 
-#include "settings/RegularFile.h"
+#include "files/RegularFile.h"
 
 #include <fcntl.h>
 

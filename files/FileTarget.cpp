@@ -1,7 +1,7 @@
 // The file a path names, through trusted links only; see FileTarget.h.
-#include "settings/FileTarget.h"
+#include "files/FileTarget.h"
 
-#include "settings/FilePath.h"
+#include "files/FilePath.h"
 
 #include <QList>
 

@@ -1,5 +1,5 @@
 // Opening a file for reading in one step; see RegularFile.h.
-#include "settings/RegularFile.h"
+#include "files/RegularFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

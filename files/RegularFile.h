@@ -1,7 +1,7 @@
 // Opening a file for reading in one step: never blocks, and what is checked is what is read.
 #pragma once
 
-#include "settings/FileDescriptor.h"
+#include "files/FileDescriptor.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The file a path names, reached only through symbolic links that the running user may trust.
 #pragma once
 
-#include "settings/FileDescriptor.h"
+#include "files/FileDescriptor.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,11 +3,11 @@
 // QSaveFile is not used: it commits a file cut short when a write stops part way (a full disk or a
 // file-size limit gives a short write first and the error only on the next call), and it leaves
 // its named temporary behind when the process is killed.
-#include "settings/AtomicFile.h"
+#include "files/AtomicFile.h"
 
-#include "settings/FileDescriptor.h"
-#include "settings/FilePath.h"
-#include "settings/FileTarget.h"
+#include "files/FileDescriptor.h"
+#include "files/FilePath.h"
+#include "files/FileTarget.h"
 
 #include <QRandomGenerator>
 
