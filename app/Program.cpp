@@ -122,7 +122,7 @@ QList<QByteArray> argumentBytes(int argc, char **argv)
 // The settings file's values with the command line's flags over them.
 Settings hostedSettings(const HostedOptions &options)
 {
-    Settings settings = SettingsFile::load(SettingsLocation::filePath(), SettingsLocation::programFolder());
+    Settings settings = SettingsFile::load(SettingsLocation::filePath());
     if (options.texture)
         settings.textureSource = *options.texture == HostedOptions::Texture::Picture ? Settings::Picture : Settings::Desktop;
     if (options.picture)
@@ -183,7 +183,7 @@ int Program::run(int argc, char **argv)
     if (letter == CommandLine::PreviewLetter)
         return runPreview(argc, argv, commandLine, x11);
 
-    const Settings settings = SettingsFile::load(SettingsLocation::filePath(), SettingsLocation::programFolder());
+    const Settings settings = SettingsFile::load(SettingsLocation::filePath());
     // An unknown switch ends here, before the toolkit starts.
     if (letter != CommandLine::DialogLetter && letter != CommandLine::SaverLetter && !commandLine.isEmpty())
         return 0;

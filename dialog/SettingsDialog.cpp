@@ -254,10 +254,10 @@ void SettingsDialog::open()
     if (settings_.textureSource == Settings::Picture) {
         browseButton_->setButtonEnabled(true);
         drawPreview();
-        settings_.pictureFolder = FilePath::folderOf(pathBox_->path());
+        chooserFolder_ = FilePath::folderOf(pathBox_->path());
     } else {
         browseButton_->setButtonEnabled(false);
-        settings_.pictureFolder = SettingsLocation::programFolder();
+        chooserFolder_ = SettingsLocation::programFolder();
     }
     const QImage pointer = picture(":/dialog/pointer.png");
     linkLabel_->setCursor(pointer.isNull() ? QCursor(Qt::PointingHandCursor)
@@ -367,7 +367,7 @@ void SettingsDialog::emptyPreview()
 
 void SettingsDialog::browseForPicture()
 {
-    QFileDialog chooser(this, QStringLiteral("ﾌｧｲﾙを開く"), settings_.pictureFolder);
+    QFileDialog chooser(this, QStringLiteral("ﾌｧｲﾙを開く"), chooserFolder_);
     chooser.setObjectName(QStringLiteral("FileChooser"));
     chooser.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
@@ -385,7 +385,7 @@ void SettingsDialog::browseForPicture()
         return;
     settings_.pictureFile = chosen;
     pathBox_->setPath(settings_.pictureFile);
-    settings_.pictureFolder = FilePath::folderOf(settings_.pictureFile);
+    chooserFolder_ = FilePath::folderOf(settings_.pictureFile);
     drawPreview();
 }
 

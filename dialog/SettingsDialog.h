@@ -84,9 +84,10 @@ private:
     void cancel();
     bool save();
 
-    // The source, picture and folder chosen so far; the path box and the scroll bar are read into
-    // it when saving.
+    // The source and picture chosen so far; the path box and the scroll bar are read into it when
+    // saving.
     Settings settings_;
+    QString chooserFolder_; // where the file chooser starts: the picture's folder, else the program's
     QString settingsPath_;
     QImage background_;
     QImage tile_;     // covers both panels

@@ -20,8 +20,7 @@ struct Settings {
     // so that FilePath::encodeName gives back the same bytes even for a name that is not valid
     // UTF-8. Empty when none is set or it does not open.
     QString pictureFile;
-    QString pictureFolder; // the folder in which the dialog's file chooser starts
-    float speed = 0.0f;    // as stored: 1 to 100 when written by the dialog
+    float speed = 0.0f; // as stored: 1 to 100 when written by the dialog
 
     // The animation phase advances by this much every frame.
     float phaseStep() const { return speed / SpeedDivisor; }

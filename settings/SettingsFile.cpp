@@ -54,10 +54,8 @@ void readTextureSource(const QString &text, Settings &settings)
 void readPictureFile(const QByteArray &path, Settings &settings)
 {
     settings.pictureFile = FilePath::decodeName(path);
-    if (!path.isEmpty() && FilePath::isReadableFile(path)) {
-        settings.pictureFolder = FilePath::decodeName(FilePath::folderOf(path));
+    if (!path.isEmpty() && FilePath::isReadableFile(path))
         return;
-    }
     // Only the picture-file choice falls back to the desktop; other numbers stay as read.
     settings.pictureFile.clear();
     if (settings.textureSource == Settings::Picture)
@@ -96,13 +94,12 @@ bool writeBytes(const QString &section, const QList<std::pair<QString, QByteArra
 
 } // namespace
 
-Settings SettingsFile::load(const QString &path, const QString &programFolder)
+Settings SettingsFile::load(const QString &path)
 {
     // One reading of the file serves all three keys; an unreadable file reads as an empty one.
     const IniFile file = IniFile::load(path).value_or(IniFile());
     Settings settings;
     readTextureSource(valueText(file, SettingsKeys::Section, SettingsKeys::TextureSource), settings);
-    settings.pictureFolder = programFolder;
     readPictureFile(valueBytes(file, SettingsKeys::Section, SettingsKeys::PictureFile), settings);
     readSpeed(valueText(file, SettingsKeys::Section, SettingsKeys::Speed), settings);
     return settings;

@@ -17,14 +17,12 @@ class SettingsFile
 {
 public:
     // The settings in the file at `path`, read in this order: the texture source (0 when the key is
-    // missing); the picture folder (`programFolder`); the picture file, its bytes as stored
-    // (forgotten when they do not name a file that opens as a regular file, and a source of 1 then
-    // falls back to 0; when it opens, the picture folder becomes its folder); the speed (20 when
-    // missing). A number is the whole value read as a decimal and rounded down; a value that is not
+    // missing); the picture file, its bytes as stored (forgotten when they do not name a file that
+    // opens as a regular file, and a source of 1 then falls back to 0); the speed (20 when missing). A number is the whole value read as a decimal and rounded down; a value that is not
     // one, or a source outside the 16-bit range, leaves that setting at zero. A missing or
     // unreadable file reads as an empty one, and so does one that IniFile::load refuses (reached
     // through another user's link, or UTF-16).
-    static Settings load(const QString &path, const QString &programFolder);
+    static Settings load(const QString &path);
 
     // Writes the source, the picture file's bytes unchanged and the speed (rounded down to a whole
     // number) into the file at `path` in one atomic replacement, keeping every other line; a

@@ -145,7 +145,7 @@ private slots:
         QVERIFY(::rename(QFile::encodeName(plain).constData(), picture.constData()) == 0);
         const QString ini = dir.filePath(QStringLiteral("Helixcavern.ini"));
         QVERIFY(testfiles::writeFile(ini, testfiles::settingsBytes(" 1", picture, " 20")));
-        const Settings settings = SettingsFile::load(ini, dir.path());
+        const Settings settings = SettingsFile::load(ini);
         QCOMPARE(settings.textureSource, Settings::Picture);
         if (swappedForPipe) {
             QVERIFY(::unlink(picture.constData()) == 0);

@@ -178,42 +178,41 @@ void tst_settingsfile::loadSettings_data()
     QTest::addColumn<QString>("speed");
     QTest::addColumn<int>("expectedSource");
     QTest::addColumn<QString>("expectedPicture");
-    QTest::addColumn<bool>("folderIsPictures");
     QTest::addColumn<float>("expectedSpeed");
     const QString none; // key left out
 
-    QTest::newRow("no file") << false << none << none << none << 0 << QString() << false << 20.0f;
-    QTest::newRow("empty section") << true << none << none << none << 0 << QString() << false << 20.0f;
-    QTest::newRow("written by the dialog") << true << " 1" << kExistingPicture << " 20" << 1 << kExistingPicture << true << 20.0f;
-    QTest::newRow("without the leading blank") << true << "1" << kExistingPicture << "35" << 1 << kExistingPicture << true << 35.0f;
-    QTest::newRow("desktop with a picture kept") << true << " 0" << kExistingPicture << " 20" << 0 << kExistingPicture << true << 20.0f;
-    QTest::newRow("picture path with trailing slash") << true << " 1" << kExistingPictureSlash << " 20" << 1 << kExistingPictureSlash << true << 20.0f;
-    QTest::newRow("path longer than 255 bytes") << true << " 1" << kLongPicture << " 20" << 1 << kLongPicture << false << 20.0f;
-    QTest::newRow("1 with empty picture falls back") << true << " 1" << "" << " 20" << 0 << QString() << false << 20.0f;
-    QTest::newRow("1 with missing picture falls back") << true << " 1" << kMissingPicture << " 20" << 0 << QString() << false << 20.0f;
-    QTest::newRow("2 with missing picture stays") << true << " 2" << kMissingPicture << " 20" << 2 << QString() << false << 20.0f;
-    QTest::newRow("picture is a folder") << true << " 1" << "/" << " 20" << 0 << QString() << false << 20.0f;
-    QTest::newRow("source rounded down") << true << "2.9" << kMissingPicture << "" << 2 << QString() << false << 20.0f;
-    QTest::newRow("source negative rounded down") << true << "-0.5" << none << none << -1 << QString() << false << 20.0f;
-    QTest::newRow("source exponent") << true << "1e2" << none << none << 100 << QString() << false << 20.0f;
-    QTest::newRow("source 16-bit max") << true << "32767" << none << none << 32767 << QString() << false << 20.0f;
-    QTest::newRow("source 16-bit min") << true << "-32768" << none << none << -32768 << QString() << false << 20.0f;
-    QTest::newRow("source above 16 bits left as it was") << true << "32768" << none << none << 0 << QString() << false << 20.0f;
-    QTest::newRow("source below 16 bits left as it was") << true << "-32769" << none << none << 0 << QString() << false << 20.0f;
-    QTest::newRow("source not a number") << true << "abc" << none << none << 0 << QString() << false << 20.0f;
-    QTest::newRow("source hexadecimal is not decimal") << true << "&H1" << none << none << 0 << QString() << false << 20.0f;
-    QTest::newRow("source with trailing text") << true << "3x" << none << none << 0 << QString() << false << 20.0f;
-    QTest::newRow("speed 20.9 reads 20") << true << none << none << "20.9" << 0 << QString() << false << 20.0f;
-    QTest::newRow("speed -3.5 reads -4") << true << none << none << "-3.5" << 0 << QString() << false << -4.0f;
-    QTest::newRow("speed abc reads 0") << true << none << none << "abc" << 0 << QString() << false << 0.0f;
-    QTest::newRow("speed empty reads 20") << true << none << none << "" << 0 << QString() << false << 20.0f;
-    QTest::newRow("speed blanks only reads 20") << true << none << none << "  " << 0 << QString() << false << 20.0f;
-    QTest::newRow("speed with inner blank") << true << none << none << "2 0" << 0 << QString() << false << 0.0f;
-    QTest::newRow("speed beyond float") << true << none << none << "1e39" << 0 << QString() << false << 0.0f;
-    QTest::newRow("speed inf") << true << none << none << "inf" << 0 << QString() << false << 0.0f;
-    QTest::newRow("speed exponent") << true << none << none << "1.5e1" << 0 << QString() << false << 15.0f;
-    QTest::newRow("speed point only") << true << none << none << "." << 0 << QString() << false << 0.0f;
-    QTest::newRow("speed zero") << true << none << none << " 0" << 0 << QString() << false << 0.0f;
+    QTest::newRow("no file") << false << none << none << none << 0 << QString() << 20.0f;
+    QTest::newRow("empty section") << true << none << none << none << 0 << QString() << 20.0f;
+    QTest::newRow("written by the dialog") << true << " 1" << kExistingPicture << " 20" << 1 << kExistingPicture << 20.0f;
+    QTest::newRow("without the leading blank") << true << "1" << kExistingPicture << "35" << 1 << kExistingPicture << 35.0f;
+    QTest::newRow("desktop with a picture kept") << true << " 0" << kExistingPicture << " 20" << 0 << kExistingPicture << 20.0f;
+    QTest::newRow("picture path with trailing slash") << true << " 1" << kExistingPictureSlash << " 20" << 1 << kExistingPictureSlash << 20.0f;
+    QTest::newRow("path longer than 255 bytes") << true << " 1" << kLongPicture << " 20" << 1 << kLongPicture << 20.0f;
+    QTest::newRow("1 with empty picture falls back") << true << " 1" << "" << " 20" << 0 << QString() << 20.0f;
+    QTest::newRow("1 with missing picture falls back") << true << " 1" << kMissingPicture << " 20" << 0 << QString() << 20.0f;
+    QTest::newRow("2 with missing picture stays") << true << " 2" << kMissingPicture << " 20" << 2 << QString() << 20.0f;
+    QTest::newRow("picture is a folder") << true << " 1" << "/" << " 20" << 0 << QString() << 20.0f;
+    QTest::newRow("source rounded down") << true << "2.9" << kMissingPicture << "" << 2 << QString() << 20.0f;
+    QTest::newRow("source negative rounded down") << true << "-0.5" << none << none << -1 << QString() << 20.0f;
+    QTest::newRow("source exponent") << true << "1e2" << none << none << 100 << QString() << 20.0f;
+    QTest::newRow("source 16-bit max") << true << "32767" << none << none << 32767 << QString() << 20.0f;
+    QTest::newRow("source 16-bit min") << true << "-32768" << none << none << -32768 << QString() << 20.0f;
+    QTest::newRow("source above 16 bits left as it was") << true << "32768" << none << none << 0 << QString() << 20.0f;
+    QTest::newRow("source below 16 bits left as it was") << true << "-32769" << none << none << 0 << QString() << 20.0f;
+    QTest::newRow("source not a number") << true << "abc" << none << none << 0 << QString() << 20.0f;
+    QTest::newRow("source hexadecimal is not decimal") << true << "&H1" << none << none << 0 << QString() << 20.0f;
+    QTest::newRow("source with trailing text") << true << "3x" << none << none << 0 << QString() << 20.0f;
+    QTest::newRow("speed 20.9 reads 20") << true << none << none << "20.9" << 0 << QString() << 20.0f;
+    QTest::newRow("speed -3.5 reads -4") << true << none << none << "-3.5" << 0 << QString() << -4.0f;
+    QTest::newRow("speed abc reads 0") << true << none << none << "abc" << 0 << QString() << 0.0f;
+    QTest::newRow("speed empty reads 20") << true << none << none << "" << 0 << QString() << 20.0f;
+    QTest::newRow("speed blanks only reads 20") << true << none << none << "  " << 0 << QString() << 20.0f;
+    QTest::newRow("speed with inner blank") << true << none << none << "2 0" << 0 << QString() << 0.0f;
+    QTest::newRow("speed beyond float") << true << none << none << "1e39" << 0 << QString() << 0.0f;
+    QTest::newRow("speed inf") << true << none << none << "inf" << 0 << QString() << 0.0f;
+    QTest::newRow("speed exponent") << true << none << none << "1.5e1" << 0 << QString() << 15.0f;
+    QTest::newRow("speed point only") << true << none << none << "." << 0 << QString() << 0.0f;
+    QTest::newRow("speed zero") << true << none << none << " 0" << 0 << QString() << 0.0f;
 }
 
 void tst_settingsfile::loadSettings()
@@ -224,7 +223,6 @@ void tst_settingsfile::loadSettings()
     QFETCH(QString, speed);
     QFETCH(int, expectedSource);
     QFETCH(QString, expectedPicture);
-    QFETCH(bool, folderIsPictures);
     QFETCH(float, expectedSpeed);
 
     QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("pics")));
@@ -239,17 +237,10 @@ void tst_settingsfile::loadSettings()
     QFile::remove(ini);
     if (fileExists)
         QVERIFY(writeAll(ini, settingsBytes(source, substitute(picture), speed)));
-    const QString programFolder = QStringLiteral("/opt/helixcavern");
-    const Settings loaded = SettingsFile::load(ini, programFolder);
+    const Settings loaded = SettingsFile::load(ini);
 
     QCOMPARE(loaded.textureSource, qint16(expectedSource));
     QCOMPARE(loaded.pictureFile, substitute(expectedPicture));
-    if (expectedPicture == kLongPicture)
-        QCOMPARE(loaded.pictureFolder, longFolder);
-    else if (expectedPicture == kExistingPictureSlash) // the folder part ends at the trailing '/'
-        QCOMPARE(loaded.pictureFolder, dir_.path() + QStringLiteral("/pics/a.jpg"));
-    else
-        QCOMPARE(loaded.pictureFolder, folderIsPictures ? dir_.path() + QStringLiteral("/pics") : programFolder);
     QCOMPARE(loaded.speed, expectedSpeed);
 }
 
@@ -257,10 +248,9 @@ void tst_settingsfile::loadSettingsReadsUnreadableFileAsMissing()
 {
     const QString ini = path(QStringLiteral("folder-not-file.ini"));
     QVERIFY(QDir().mkpath(ini)); // a folder where the file should be
-    const Settings loaded = SettingsFile::load(ini, dir_.path());
+    const Settings loaded = SettingsFile::load(ini);
     QCOMPARE(loaded.textureSource, qint16(0));
     QCOMPARE(loaded.pictureFile, QString());
-    QCOMPARE(loaded.pictureFolder, dir_.path());
     QCOMPARE(loaded.speed, 20.0f);
 }
 
@@ -341,7 +331,7 @@ void tst_settingsfile::writtenNumbersReadBack()
     QFile::remove(ini);
     // Neither number is a default, so a key that is not read back shows.
     QVERIFY(SettingsFile::writeValues(kSection, {{kPicture, QStringLiteral(" 2")}, {kSpeed, QStringLiteral(" 37")}}, ini));
-    const Settings loaded = SettingsFile::load(ini, dir_.path());
+    const Settings loaded = SettingsFile::load(ini);
     QCOMPARE(loaded.textureSource, qint16(2));
     QCOMPARE(loaded.speed, 37.0f);
 }
@@ -578,7 +568,7 @@ void tst_settingsfile::linkChainsAreFollowedOnlyThroughTrustedLinks()
     const QString ini = folder + QStringLiteral("/Helixcavern.ini");
 
     const bool asExpected = testusers::runAsOrdinaryUser([&] {
-        const float speedRead = SettingsFile::load(ini, folder).speed;
+        const float speedRead = SettingsFile::load(ini).speed;
         QString error;
         const bool saved = SettingsFile::writeValue(kSection, kSpeed, QStringLiteral(" 5"), ini, &error);
         // Refused: nothing read through the chain (the default speed), and the error names a file.
@@ -636,7 +626,7 @@ void tst_settingsfile::filesItMustNotRewriteAreLeftByteForByte()
         const bool saved = SettingsFile::writeValues(kSection, {{kPicture, QStringLiteral(" 1")}, {kSpeed, QStringLiteral(" 9")}},
                                                      ini, &error);
         return !saved && error.contains(reason) && error.contains(ini)
-            && SettingsFile::load(ini, dir_.path()).speed == speedRead;
+            && SettingsFile::load(ini).speed == speedRead;
     };
     QVERIFY(refused());
     if (testusers::ordinaryUserReaches(dir_.path()))
@@ -765,10 +755,9 @@ void tst_settingsfile::pictureNamesRoundTripByteForByte()
     const QByteArray stored = testfiles::settingsBytes(" 1", picture, " 20");
     QVERIFY(writeAll(ini, stored));
 
-    const Settings loaded = SettingsFile::load(ini, QStringLiteral("/opt/helixcavern"));
+    const Settings loaded = SettingsFile::load(ini);
     QCOMPARE(loaded.textureSource, Settings::Picture); // found by its own bytes
     QCOMPARE(FilePath::encodeName(loaded.pictureFile), picture);
-    QCOMPARE(FilePath::encodeName(loaded.pictureFolder), QFile::encodeName(dir_.path()));
     QVERIFY(SettingsFile::save(loaded, ini));
     QCOMPARE(readAll(ini), stored);
     QVERIFY(::unlink(picture.constData()) == 0);

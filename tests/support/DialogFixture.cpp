@@ -2,8 +2,6 @@
 #include "tests/support/DialogFixture.h"
 
 #include "button/SkinnedButton.h"
-#include "files/FilePath.h"
-#include "settings/SettingsLocation.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -31,8 +29,6 @@ SettingsDialog *DialogFixture::open(qint16 source, const QString &picture, float
     Settings settings;
     settings.textureSource = source;
     settings.pictureFile = picture;
-    // As the settings file's reader fills it in; the dialog picks the chooser's folder itself.
-    settings.pictureFolder = FilePath::isReadableFile(picture) ? FilePath::folderOf(picture) : SettingsLocation::programFolder();
     settings.speed = speed;
     dialog_ = std::make_unique<SettingsDialog>(settings, settingsFile.isEmpty() ? settingsPath() : settingsFile);
     QObject::connect(dialog_.get(), &SettingsDialog::finished, [this](int status) { finished_.append(status); });
