@@ -13,7 +13,6 @@
 #include "saver/AccessibilityBridgeBlocker.h"
 #include "saver/FullScreenSaver.h"
 #include "saver/HostedSaver.h"
-#include "files/FilePath.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
 #include "settings/ShiftJisCodec.h"
@@ -126,7 +125,7 @@ Settings hostedSettings(const HostedOptions &options)
     if (options.texture)
         settings.textureSource = *options.texture == HostedOptions::Texture::Picture ? Settings::Picture : Settings::Desktop;
     if (options.picture)
-        settings.pictureFile = FilePath::decodeName(*options.picture); // the name's own bytes, kept
+        settings.pictureFile = FileName(*options.picture); // the name's own bytes, kept
     if (options.speed)
         settings.speed = float(*options.speed);
     return settings;

@@ -13,7 +13,6 @@
 #include "dialog/PictureBox.h"
 #include "dialog/PictureNameFilter.h"
 #include "dialog/SpeedScrollBar.h"
-#include "files/FilePath.h"
 #include "files/RegularFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
@@ -81,7 +80,7 @@ bool fitsInt16(int value)
 }
 } // namespace
 
-SettingsDialog::SettingsDialog(const Settings &settings, const QString &settingsPath, QWidget *parent)
+SettingsDialog::SettingsDialog(const Settings &settings, const FileName &settingsPath, QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       settings_(settings), settingsPath_(settingsPath)
 {
@@ -227,7 +226,7 @@ bool SettingsDialog::focusNextPrevChild(bool next)
     return false;
 }
 
-int SettingsDialog::run(const Settings &settings, const QString &settingsPath)
+int SettingsDialog::run(const Settings &settings, const FileName &settingsPath)
 {
     // Qt's own texts (the file chooser's columns and buttons, the message box) in Japanese too,
     // where the system has Qt's translations.
@@ -254,7 +253,7 @@ void SettingsDialog::open()
     if (settings_.textureSource == Settings::Picture) {
         browseButton_->setButtonEnabled(true);
         drawPreview();
-        chooserFolder_ = FilePath::folderOf(pathBox_->path());
+        chooserFolder_ = pathBox_->path().folder();
     } else {
         browseButton_->setButtonEnabled(false);
         chooserFolder_ = SettingsLocation::programFolder();
@@ -336,8 +335,8 @@ void SettingsDialog::drawPreview()
 {
     // Opened once without blocking and decoded from that descriptor: a pipe put in the picture's
     // place cannot hold the dialog.
-    const QString path = pathBox_->path();
-    const std::unique_ptr<QFile> file = path.isEmpty() ? nullptr : RegularFile::openForReading(FilePath::encodeName(path));
+    const FileName path = pathBox_->path();
+    const std::unique_ptr<QFile> file = path.isEmpty() ? nullptr : RegularFile::openForReading(path);
     if (file) {
         QImageReader reader(file.get());
         // A file that cannot be decoded shows the empty box, never a picture previewed before.
@@ -367,7 +366,7 @@ void SettingsDialog::emptyPreview()
 
 void SettingsDialog::browseForPicture()
 {
-    QFileDialog chooser(this, QStringLiteral("ﾌｧｲﾙを開く"), chooserFolder_);
+    QFileDialog chooser(this, QStringLiteral("ﾌｧｲﾙを開く"), chooserFolder_.toDisplayString());
     chooser.setObjectName(QStringLiteral("FileChooser"));
     chooser.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
@@ -383,9 +382,9 @@ void SettingsDialog::browseForPicture()
     const QString chosen = chooser.selectedFiles().value(0);
     if (chosen.isEmpty())
         return;
-    settings_.pictureFile = chosen;
+    settings_.pictureFile = FileName::fromText(chosen);
     pathBox_->setPath(settings_.pictureFile);
-    chooserFolder_ = FilePath::folderOf(settings_.pictureFile);
+    chooserFolder_ = settings_.pictureFile.folder();
     drawPreview();
 }
 
@@ -409,7 +408,7 @@ void SettingsDialog::chooseSource(qint16 source, bool clearPath)
     }
     browseButton_->setButtonEnabled(false);
     if (clearPath) {
-        pathBox_->setPath(QString());
+        pathBox_->setPath(FileName());
         emptyPreview();
     }
 }
@@ -436,7 +435,7 @@ bool SettingsDialog::save()
         return true;
     QMessageBox message(QMessageBox::Warning, QStringLiteral("Helixcavern"),
                         QStringLiteral("設定を保存できませんでした。\n\nﾌｧｲﾙ: %1\n理由: %2")
-                            .arg(QDir::toNativeSeparators(settingsPath_),
+                            .arg(QDir::toNativeSeparators(settingsPath_.toDisplayString()),
                                  reason.isEmpty() ? QStringLiteral("不明") : reason),
                         QMessageBox::Ok, this);
     message.setObjectName(QStringLiteral("SaveError"));

@@ -6,7 +6,7 @@
 #include "files/AtomicFile.h"
 
 #include "files/FileDescriptor.h"
-#include "files/FilePath.h"
+#include "files/FileName.h"
 #include "files/FileTarget.h"
 
 #include <QRandomGenerator>
@@ -235,9 +235,9 @@ bool AtomicFile::isTemporaryNameFor(const QByteArray &candidate, const QByteArra
 
 void AtomicFile::useUnnamedFiles(bool use) { unnamedFilesUsed = use; }
 
-bool AtomicFile::replace(const QString &path, QByteArrayView bytes, QString *error)
+bool AtomicFile::replace(const FileName &path, QByteArrayView bytes, QString *error)
 {
-    const std::optional<FileTarget> target = FileTarget::resolve(FilePath::encodeName(path), error);
+    const std::optional<FileTarget> target = FileTarget::resolve(path, error);
     return target && replace(*target, bytes, error);
 }
 

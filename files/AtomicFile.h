@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+class FileName;
 class FileTarget;
 
 // The new bytes are written into a file that has no name (O_TMPFILE) where the file system offers
@@ -21,7 +22,7 @@ class AtomicFile
 {
 public:
     // Resolves `path` (see FileTarget) and replaces the file it names.
-    static bool replace(const QString &path, QByteArrayView bytes, QString *error = nullptr);
+    static bool replace(const FileName &path, QByteArrayView bytes, QString *error = nullptr);
 
     // Replaces `target` with `bytes`. A file already there keeps its permission bits and, where
     // the user may give them, its owner and group. It is not replaced, and false is returned with

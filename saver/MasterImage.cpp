@@ -3,7 +3,6 @@
 
 #include "platform/X11SharedMemoryGrab.h"
 #include "saver/NearestScaler.h"
-#include "files/FilePath.h"
 #include "files/RegularFile.h"
 
 #include <QFile>
@@ -42,7 +41,7 @@ QImage MasterImage::captureDesktop(QScreen *screen, QSize size)
     return shot.toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-QImage MasterImage::decodePicture(const QByteArray &path)
+QImage MasterImage::decodePicture(const FileName &path)
 {
     const std::unique_ptr<QFile> file = RegularFile::openForReading(path);
     if (!file)
@@ -55,8 +54,6 @@ QImage MasterImage::decodePicture(const QByteArray &path)
         return {};
     return opaque(picture);
 }
-
-QImage MasterImage::decodePicture(const QString &path) { return decodePicture(FilePath::encodeName(path)); }
 
 QImage MasterImage::opaque(const QImage &picture)
 {

@@ -1,12 +1,11 @@
 // The 512 x 512 master image of the tunnel texture: taken from the desktop or a picture file, scaled nearest-pixel.
 #pragma once
 
-#include <QByteArray>
 #include <QImage>
 #include <QRgb>
 #include <QSize>
-#include <QString>
 
+class FileName;
 class QScreen;
 
 class MasterImage
@@ -26,12 +25,10 @@ public:
     // whatever the server keeps there.
     static QImage captureDesktop(QScreen *screen, QSize size);
     // The picture file decoded at its natural size (Format_RGB32), or a null image when it cannot
-    // be read or decoded or is larger than the decode limit. `path` is the file name's own bytes
-    // (they need not be valid UTF-8); the QString form names FilePath::encodeName(path). The file is
-    // opened once, without waiting (a named pipe or a device is refused at once), checked to be a
-    // regular file on that descriptor and decoded from it; its format is told by its contents.
-    static QImage decodePicture(const QByteArray &path);
-    static QImage decodePicture(const QString &path);
+    // be read or decoded or is larger than the decode limit. The file is opened once, without
+    // waiting (a named pipe or a device is refused at once), checked to be a regular file on that
+    // descriptor and decoded from it; its format is told by its contents.
+    static QImage decodePicture(const FileName &path);
     // All of `picture` scaled nearest-pixel onto 512 x 512 (Format_RGB32); a null `picture` gives
     // the plain-colour master.
     static QImage scaleToMaster(const QImage &picture);

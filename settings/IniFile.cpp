@@ -3,7 +3,7 @@
 
 #include "files/AtomicFile.h"
 #include "settings/Blanks.h"
-#include "files/FilePath.h"
+#include "files/FileName.h"
 #include "files/FileTarget.h"
 #include "files/RegularFile.h"
 #include "settings/ShiftJisCodec.h"
@@ -102,10 +102,10 @@ IniFile IniFile::parse(QByteArrayView bytes)
     return file;
 }
 
-std::optional<IniFile> IniFile::load(const QString &path, QString *error)
+std::optional<IniFile> IniFile::load(const FileName &path, QString *error)
 {
     int code = 0;
-    const std::optional<FileTarget> target = FileTarget::resolve(FilePath::encodeName(path), error, &code);
+    const std::optional<FileTarget> target = FileTarget::resolve(path, error, &code);
     if (!target) {
         if (code == ENOENT) // a missing folder holds no file either; writing makes the folder
             return IniFile();
@@ -260,7 +260,7 @@ QByteArray IniFile::toBytes() const
     return bytes;
 }
 
-bool IniFile::save(const QString &path, QString *error) const
+bool IniFile::save(const FileName &path, QString *error) const
 {
     return AtomicFile::replace(path, toBytes(), error);
 }

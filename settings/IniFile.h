@@ -9,6 +9,7 @@
 
 #include <optional>
 
+class FileName;
 class FileTarget;
 
 // An initialization file as the Windows profile functions read and write it:
@@ -35,7 +36,7 @@ public:
     // (another user's link, a missing folder), the file cannot be read (a folder, a pipe or device,
     // no permission, too large), or it starts with a UTF-16 byte-order mark: this program reads and
     // writes only byte-oriented files, so such a file holds none of its keys and is never rewritten.
-    static std::optional<IniFile> load(const QString &path, QString *error = nullptr);
+    static std::optional<IniFile> load(const FileName &path, QString *error = nullptr);
     // The same for a target already resolved; the file is opened once, non-blocking, without
     // following a link that has appeared since, and checked and read on that descriptor.
     static std::optional<IniFile> load(const FileTarget &target, QString *error = nullptr);
@@ -54,7 +55,7 @@ public:
 
     // Replaces the file at `path` (or `target`) atomically with toBytes(); see AtomicFile. On
     // failure the old file is untouched and `error` says why.
-    bool save(const QString &path, QString *error = nullptr) const;
+    bool save(const FileName &path, QString *error = nullptr) const;
     bool save(const FileTarget &target, QString *error = nullptr) const;
 
 private:

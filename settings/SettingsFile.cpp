@@ -1,12 +1,14 @@
 // Reading and writing the settings file; see SettingsFile.h.
 #include "settings/SettingsFile.h"
 
-#include "settings/DecimalText.h"
-#include "files/FilePath.h"
 #include "files/FileTarget.h"
+#include "files/RegularFile.h"
+#include "settings/DecimalText.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsLocation.h"
+
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <cmath>
@@ -15,9 +17,7 @@
 
 namespace {
 
-// Values are stored as the bytes of the text in UTF-8, the encoding of file names here; bytes that
-// are not UTF-8 are kept through FilePath's text form of names. A value is a C string to the
-// programs that share this file format, so it ends at a NUL byte.
+// A value is a C string to the programs that share this file format, so it ends at a NUL byte.
 QByteArray valueBytes(const IniFile &file, const QString &section, const QString &key)
 {
     const std::optional<QByteArray> value = file.value(section, key);
@@ -27,9 +27,12 @@ QByteArray valueBytes(const IniFile &file, const QString &section, const QString
     return nul < 0 ? *value : value->first(nul);
 }
 
+// A value as UTF-8 text. A leading U+FEFF is kept, not dropped as a byte-order mark, so that it
+// makes a number's text no number, as any other stray character does.
 QString valueText(const IniFile &file, const QString &section, const QString &key)
 {
-    return FilePath::decodeName(valueBytes(file, section, key));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8(valueBytes(file, section, key));
 }
 
 std::optional<double> wholeNumberBelow(const QString &text)
@@ -51,13 +54,13 @@ void readTextureSource(const QString &text, Settings &settings)
         settings.textureSource = qint16(*value);
 }
 
-void readPictureFile(const QByteArray &path, Settings &settings)
+void readPictureFile(const FileName &name, Settings &settings)
 {
-    settings.pictureFile = FilePath::decodeName(path);
-    if (!path.isEmpty() && FilePath::isReadableFile(path))
+    if (!name.isEmpty() && RegularFile::isReadable(name)) {
+        settings.pictureFile = name;
         return;
+    }
     // Only the picture-file choice falls back to the desktop; other numbers stay as read.
-    settings.pictureFile.clear();
     if (settings.textureSource == Settings::Picture)
         settings.textureSource = Settings::Desktop;
 }
@@ -75,10 +78,10 @@ void readSpeed(const QString &text, Settings &settings)
 
 // Writes keys of one section, values as bytes, in one atomic replacement of the file that `path`
 // leads to.
-bool writeBytes(const QString &section, const QList<std::pair<QString, QByteArray>> &values, const QString &path,
+bool writeBytes(const QString &section, const QList<std::pair<QString, QByteArray>> &values, const FileName &path,
                 QString *error)
 {
-    const std::optional<FileTarget> target = FileTarget::resolve(FilePath::encodeName(path), error);
+    const std::optional<FileTarget> target = FileTarget::resolve(path, error);
     if (!target)
         return false;
     // A file that exists but cannot be read is not replaced: its other lines would be lost.
@@ -94,18 +97,18 @@ bool writeBytes(const QString &section, const QList<std::pair<QString, QByteArra
 
 } // namespace
 
-Settings SettingsFile::load(const QString &path)
+Settings SettingsFile::load(const FileName &path)
 {
     // One reading of the file serves all three keys; an unreadable file reads as an empty one.
     const IniFile file = IniFile::load(path).value_or(IniFile());
     Settings settings;
     readTextureSource(valueText(file, SettingsKeys::Section, SettingsKeys::TextureSource), settings);
-    readPictureFile(valueBytes(file, SettingsKeys::Section, SettingsKeys::PictureFile), settings);
+    readPictureFile(FileName(valueBytes(file, SettingsKeys::Section, SettingsKeys::PictureFile)), settings);
     readSpeed(valueText(file, SettingsKeys::Section, SettingsKeys::Speed), settings);
     return settings;
 }
 
-bool SettingsFile::save(const Settings &settings, const QString &path, QString *error)
+bool SettingsFile::save(const Settings &settings, const FileName &path, QString *error)
 {
     const double speed = std::floor(double(settings.speed));
     const int wholeSpeed = std::isfinite(speed) ? int(std::clamp(speed, double(std::numeric_limits<int>::min()),
@@ -114,19 +117,19 @@ bool SettingsFile::save(const Settings &settings, const QString &path, QString *
     // A user's configuration folder may not exist before the first save.
     if (!SettingsLocation::makeFolderFor(path)) {
         if (error)
-            *error = QStringLiteral("cannot make the folder %1").arg(FilePath::folderOf(path));
+            *error = QStringLiteral("cannot make the folder %1").arg(path.folder().toDisplayString());
         return false;
     }
     return writeBytes(SettingsKeys::Section,
                       {{SettingsKeys::TextureSource, numberText(settings.textureSource).toUtf8()},
-                       {SettingsKeys::PictureFile, FilePath::encodeName(settings.pictureFile)},
+                       {SettingsKeys::PictureFile, settings.pictureFile.bytes()},
                        {SettingsKeys::Speed, numberText(wholeSpeed).toUtf8()}},
                       path, error);
 }
 
 QString SettingsFile::readValue(const QString &section, const QString &key, const QString &path)
 {
-    const std::optional<IniFile> file = IniFile::load(path);
+    const std::optional<IniFile> file = IniFile::load(FileName::fromText(path));
     return file ? valueText(*file, section, key) : QString();
 }
 
@@ -136,8 +139,8 @@ bool SettingsFile::writeValues(const QString &section, const QList<std::pair<QSt
     QList<std::pair<QString, QByteArray>> bytes;
     bytes.reserve(values.size());
     for (const auto &[key, value] : values)
-        bytes.append({key, FilePath::encodeName(value)});
-    return writeBytes(section, bytes, path, error);
+        bytes.append({key, value.toUtf8()});
+    return writeBytes(section, bytes, FileName::fromText(path), error);
 }
 
 bool SettingsFile::writeValue(const QString &section, const QString &key, const QString &value,

@@ -299,7 +299,7 @@ void tst_settingsdialogsave::untouchedPictureNamesAreSavedByteForByte()
     const QString ini = fixture_->settingsPath();
     const QByteArray stored = written(" 1", picture, " 20");
     QVERIFY(writeFile(ini, stored));
-    const Settings settings = SettingsFile::load(ini); // as the program reads it
+    const Settings settings = SettingsFile::load(FileName::fromText(ini)); // as the program reads it
     QCOMPARE(settings.textureSource, Settings::Picture);
     if (swappedForPipe) {
         QVERIFY(::unlink(picture.constData()) == 0);

@@ -1,6 +1,6 @@
 // Tests of the master image: picture decoding, the plain-colour fall-back, and scaling to 512 x 512.
 #include "saver/MasterImage.h"
-#include "files/FilePath.h"
+#include "files/FileName.h"
 #include "settings/SettingsFile.h"
 #include "tests/support/TestFiles.h"
 
@@ -86,7 +86,7 @@ private slots:
         QFETCH(QSize, size);
         const QString path = dir.filePath(QStringLiteral("picture.") + format.toLower());
         QVERIFY(quadrants(size).save(path, format.toLatin1().constData(), 100));
-        const QImage picture = MasterImage::decodePicture(path);
+        const QImage picture = MasterImage::decodePicture(FileName::fromText(path));
         QCOMPARE(picture.size(), size);
         QCOMPARE(picture.format(), QImage::Format_RGB32);
         if (format == QLatin1String("BMP"))
@@ -110,7 +110,7 @@ private slots:
         QFETCH(QString, name);
         const QString path = write(name, bytes);
         QVERIFY(!path.isEmpty());
-        QVERIFY(MasterImage::decodePicture(path).isNull());
+        QVERIFY(MasterImage::decodePicture(FileName::fromText(path)).isNull());
     }
 
     void missingPathsGiveNoImage_data()
@@ -123,7 +123,7 @@ private slots:
     void missingPathsGiveNoImage()
     {
         QFETCH(QString, path);
-        QVERIFY(MasterImage::decodePicture(path).isNull());
+        QVERIFY(MasterImage::decodePicture(FileName::fromText(path)).isNull());
     }
 
     // The saver finds the picture by the bytes the settings file stores, whatever they are.
@@ -145,7 +145,7 @@ private slots:
         QVERIFY(::rename(QFile::encodeName(plain).constData(), picture.constData()) == 0);
         const QString ini = dir.filePath(QStringLiteral("Helixcavern.ini"));
         QVERIFY(testfiles::writeFile(ini, testfiles::settingsBytes(" 1", picture, " 20")));
-        const Settings settings = SettingsFile::load(ini);
+        const Settings settings = SettingsFile::load(FileName::fromText(ini));
         QCOMPARE(settings.textureSource, Settings::Picture);
         if (swappedForPipe) {
             QVERIFY(::unlink(picture.constData()) == 0);
@@ -204,7 +204,7 @@ private slots:
         QCOMPARE(MasterImage::scaleToMaster(source).pixel(100, 100), qRgb(10, 200, 30));
         const QString path = dir.filePath(QStringLiteral("alpha.bmp"));
         QVERIFY(source.save(path, "BMP"));
-        const QImage decoded = MasterImage::decodePicture(path);
+        const QImage decoded = MasterImage::decodePicture(FileName::fromText(path));
         QVERIFY(!decoded.isNull());
         QCOMPARE(decoded.pixel(1, 1), qRgb(10, 200, 30));
     }

@@ -1,6 +1,5 @@
 // Tests of the settings file: loading the settings, reading and writing values, file checks and folders.
 #include "files/AtomicFile.h"
-#include "files/FilePath.h"
 #include "files/FileTarget.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsFile.h"
@@ -12,7 +11,6 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QScopeGuard>
-#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -126,11 +124,6 @@ private slots:
     void pipeOrHugeSettingsFileIsNeitherReadNorReplaced_data();
     void pipeOrHugeSettingsFileIsNeitherReadNorReplaced();
     void writeRefusesValueWithLineBreak();
-    void fileExists_data();
-    void fileExists();
-    void fileExistsDoesNotHangOnPipe();
-    void getFolder_data();
-    void getFolder();
     void linkChainsAreFollowedOnlyThroughTrustedLinks_data();
     void linkChainsAreFollowedOnlyThroughTrustedLinks();
     void filesItMustNotRewriteAreLeftByteForByte_data();
@@ -142,7 +135,6 @@ private slots:
     void saveRemovesOnlyStaleTemporariesOfItsOwn();
     void pictureNamesRoundTripByteForByte_data();
     void pictureNamesRoundTripByteForByte();
-    void fileNameTextKeepsEveryByte();
 
 private:
     QString path(const QString &name) const { return dir_.path() + u'/' + name; }
@@ -237,10 +229,10 @@ void tst_settingsfile::loadSettings()
     QFile::remove(ini);
     if (fileExists)
         QVERIFY(writeAll(ini, settingsBytes(source, substitute(picture), speed)));
-    const Settings loaded = SettingsFile::load(ini);
+    const Settings loaded = SettingsFile::load(FileName::fromText(ini));
 
     QCOMPARE(loaded.textureSource, qint16(expectedSource));
-    QCOMPARE(loaded.pictureFile, substitute(expectedPicture));
+    QCOMPARE(loaded.pictureFile, FileName::fromText(substitute(expectedPicture)));
     QCOMPARE(loaded.speed, expectedSpeed);
 }
 
@@ -248,9 +240,9 @@ void tst_settingsfile::loadSettingsReadsUnreadableFileAsMissing()
 {
     const QString ini = path(QStringLiteral("folder-not-file.ini"));
     QVERIFY(QDir().mkpath(ini)); // a folder where the file should be
-    const Settings loaded = SettingsFile::load(ini);
+    const Settings loaded = SettingsFile::load(FileName::fromText(ini));
     QCOMPARE(loaded.textureSource, qint16(0));
-    QCOMPARE(loaded.pictureFile, QString());
+    QCOMPARE(loaded.pictureFile, FileName());
     QCOMPARE(loaded.speed, 20.0f);
 }
 
@@ -331,7 +323,7 @@ void tst_settingsfile::writtenNumbersReadBack()
     QFile::remove(ini);
     // Neither number is a default, so a key that is not read back shows.
     QVERIFY(SettingsFile::writeValues(kSection, {{kPicture, QStringLiteral(" 2")}, {kSpeed, QStringLiteral(" 37")}}, ini));
-    const Settings loaded = SettingsFile::load(ini);
+    const Settings loaded = SettingsFile::load(FileName::fromText(ini));
     QCOMPARE(loaded.textureSource, qint16(2));
     QCOMPARE(loaded.speed, 37.0f);
 }
@@ -450,80 +442,6 @@ void tst_settingsfile::writeRefusesValueWithLineBreak()
     QCOMPARE(readAll(ini), before);
 }
 
-void tst_settingsfile::fileExists_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("exists");
-    QTest::newRow("regular file") << "file.jpg" << true;
-    QTest::newRow("trailing slash dropped") << "file.jpg/" << true;
-    QTest::newRow("empty file") << "empty.jpg" << true;
-    QTest::newRow("Japanese name") << "写真.jpg" << true;
-    QTest::newRow("folder") << "sub" << false;
-    QTest::newRow("folder with slash") << "sub/" << false;
-    QTest::newRow("missing") << "missing.jpg" << false;
-    QTest::newRow("two trailing slashes") << "file.jpg//" << false;
-    QTest::newRow("empty path") << "<empty>" << false;
-    QTest::newRow("slash only") << "<root>" << false;
-    QTest::newRow("NUL inside") << "<nul>" << false;
-    QTest::newRow("device") << "<device>" << false;
-    QTest::newRow("dangling link") << "dangling" << false;
-    QTest::newRow("link to a file") << "link.jpg" << true;
-}
-
-void tst_settingsfile::fileExists()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, exists);
-    QVERIFY(writeAll(path(QStringLiteral("file.jpg")), "x"));
-    QVERIFY(writeAll(path(QStringLiteral("empty.jpg")), ""));
-    QVERIFY(writeAll(path(QStringLiteral("写真.jpg")), "x"));
-    QVERIFY(QDir().mkpath(path(QStringLiteral("sub"))));
-    QFile::remove(path(QStringLiteral("dangling")));
-    QVERIFY(QFile::link(path(QStringLiteral("nowhere")), path(QStringLiteral("dangling"))));
-    QFile::remove(path(QStringLiteral("link.jpg")));
-    QVERIFY(QFile::link(path(QStringLiteral("file.jpg")), path(QStringLiteral("link.jpg"))));
-    QString target = path(name);
-    if (name == QStringLiteral("<empty>"))
-        target.clear();
-    else if (name == QStringLiteral("<root>"))
-        target = QStringLiteral("/");
-    else if (name == QStringLiteral("<nul>"))
-        target = path(QStringLiteral("file.jpg")) + QChar(0) + QStringLiteral("x");
-    else if (name == QStringLiteral("<device>"))
-        target = QStringLiteral("/dev/null");
-    QCOMPARE(FilePath::isReadableFile(target), exists);
-}
-
-void tst_settingsfile::fileExistsDoesNotHangOnPipe()
-{
-    const QString fifo = path(QStringLiteral("pipe.jpg"));
-    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-    QVERIFY(!FilePath::isReadableFile(fifo)); // returning at all is the test: a blocking open would wait forever
-}
-
-void tst_settingsfile::getFolder_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("absolute") << "/pics/a.jpg" << "/pics";
-    QTest::newRow("in root") << "/a.jpg" << "";
-    QTest::newRow("bare name") << "a.jpg" << "";
-    QTest::newRow("relative") << "pics/a.jpg" << "pics";
-    QTest::newRow("deep") << "/a/b/c/d.jpg" << "/a/b/c";
-    QTest::newRow("trailing slash") << "/pics/" << "/pics";
-    QTest::newRow("backslash is no separator") << "C:\\pics\\a.jpg" << "";
-    QTest::newRow("colon is no separator") << "C:a.jpg" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("Japanese") << "/写真/海.jpg" << "/写真";
-}
-
-void tst_settingsfile::getFolder()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, folder);
-    QCOMPARE(FilePath::folderOf(path), folder);
-}
-
 void tst_settingsfile::linkChainsAreFollowedOnlyThroughTrustedLinks_data()
 {
     QTest::addColumn<int>("links");      // ini -> link1 -> ... -> real.ini
@@ -568,7 +486,7 @@ void tst_settingsfile::linkChainsAreFollowedOnlyThroughTrustedLinks()
     const QString ini = folder + QStringLiteral("/Helixcavern.ini");
 
     const bool asExpected = testusers::runAsOrdinaryUser([&] {
-        const float speedRead = SettingsFile::load(ini).speed;
+        const float speedRead = SettingsFile::load(FileName::fromText(ini)).speed;
         QString error;
         const bool saved = SettingsFile::writeValue(kSection, kSpeed, QStringLiteral(" 5"), ini, &error);
         // Refused: nothing read through the chain (the default speed), and the error names a file.
@@ -626,7 +544,7 @@ void tst_settingsfile::filesItMustNotRewriteAreLeftByteForByte()
         const bool saved = SettingsFile::writeValues(kSection, {{kPicture, QStringLiteral(" 1")}, {kSpeed, QStringLiteral(" 9")}},
                                                      ini, &error);
         return !saved && error.contains(reason) && error.contains(ini)
-            && SettingsFile::load(ini).speed == speedRead;
+            && SettingsFile::load(FileName::fromText(ini)).speed == speedRead;
     };
     QVERIFY(refused());
     if (testusers::ordinaryUserReaches(dir_.path()))
@@ -755,37 +673,12 @@ void tst_settingsfile::pictureNamesRoundTripByteForByte()
     const QByteArray stored = testfiles::settingsBytes(" 1", picture, " 20");
     QVERIFY(writeAll(ini, stored));
 
-    const Settings loaded = SettingsFile::load(ini);
+    const Settings loaded = SettingsFile::load(FileName::fromText(ini));
     QCOMPARE(loaded.textureSource, Settings::Picture); // found by its own bytes
-    QCOMPARE(FilePath::encodeName(loaded.pictureFile), picture);
-    QVERIFY(SettingsFile::save(loaded, ini));
+    QCOMPARE(loaded.pictureFile, FileName(picture));
+    QVERIFY(SettingsFile::save(loaded, FileName::fromText(ini)));
     QCOMPARE(readAll(ini), stored);
     QVERIFY(::unlink(picture.constData()) == 0);
-}
-
-void tst_settingsfile::fileNameTextKeepsEveryByte()
-{
-    // Every byte string comes back from its text form; valid UTF-8 reads as plain text.
-    QRandomGenerator random(14);
-    const QByteArray alphabet("\x00\x2F\x41\x7F\x80\xA0\xBF\xC0\xC2\xDF\xE0\xED\xEF\xF0\xF4\xF5\xFE\xFF\x9F\x8F\x90", 21);
-    for (int round = 0; round < 2000; ++round) {
-        QByteArray bytes;
-        for (int i = int(random.bounded(12)); i > 0; --i)
-            bytes += alphabet[random.bounded(int(alphabet.size()))];
-        const QString text = FilePath::decodeName(bytes);
-        QCOMPARE(FilePath::encodeName(text), bytes);
-        const auto flags = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
-        QStringDecoder strict(QStringDecoder::Utf8, flags);
-        const QString plain = strict(bytes);
-        if (!strict.hasError())
-            QCOMPARE(text, plain);
-        // Shown, no escape is left: the text survives UTF-8 unchanged.
-        const QString shown = FilePath::displayName(text);
-        QCOMPARE(QStringDecoder(QStringDecoder::Utf8, flags)(shown.toUtf8()).data, shown);
-    }
-    const QString valid = QStringLiteral("\uFEFF/写真/a\u00A0b\u2028😀.jpg");
-    QCOMPARE(FilePath::decodeName(valid.toUtf8()), valid);
-    QCOMPARE(FilePath::encodeName(valid), valid.toUtf8());
 }
 
 QTEST_GUILESS_MAIN(tst_settingsfile)

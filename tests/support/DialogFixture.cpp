@@ -22,6 +22,11 @@ QString DialogFixture::settingsPath() const { return dir_.filePath(QStringLitera
 
 SettingsDialog *DialogFixture::open(qint16 source, const QString &picture, float speed, const QString &settingsFile)
 {
+    return open(source, FileName::fromText(picture), speed, settingsFile);
+}
+
+SettingsDialog *DialogFixture::open(qint16 source, const FileName &picture, float speed, const QString &settingsFile)
+{
     if (dialog_)
         dialog_->hide();
     dialog_.reset();
@@ -30,7 +35,7 @@ SettingsDialog *DialogFixture::open(qint16 source, const QString &picture, float
     settings.textureSource = source;
     settings.pictureFile = picture;
     settings.speed = speed;
-    dialog_ = std::make_unique<SettingsDialog>(settings, settingsFile.isEmpty() ? settingsPath() : settingsFile);
+    dialog_ = std::make_unique<SettingsDialog>(settings, FileName::fromText(settingsFile.isEmpty() ? settingsPath() : settingsFile));
     QObject::connect(dialog_.get(), &SettingsDialog::finished, [this](int status) { finished_.append(status); });
     dialog_->open();
     return QTest::qWaitForWindowExposed(dialog_.get()) ? dialog_.get() : nullptr;

@@ -1,12 +1,15 @@
 // Files the tests write and read: settings files with the keys in Shift-JIS, pictures, raw bytes.
 #pragma once
 
+#include "files/FileName.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QRgb>
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 #include <utility>
 
@@ -40,3 +43,6 @@ bool writeTwoColourPicture(const QString &path, QRgb left, QRgb right, QSize siz
                            const char *format = nullptr);
 
 } // namespace testfiles
+
+// A name in QCOMPARE's messages: its bytes.
+inline char *toString(const FileName &name) { return QTest::toString(name.bytes()); }
