@@ -6,7 +6,6 @@
 #include "files/AtomicFile.h"
 
 #include "files/FileDescriptor.h"
-#include "files/FileName.h"
 #include "files/FileTarget.h"
 
 #include <QRandomGenerator>
@@ -234,12 +233,6 @@ bool AtomicFile::isTemporaryNameFor(const QByteArray &candidate, const QByteArra
 }
 
 void AtomicFile::useUnnamedFiles(bool use) { unnamedFilesUsed = use; }
-
-bool AtomicFile::replace(const FileName &path, QByteArrayView bytes, QString *error)
-{
-    const std::optional<FileTarget> target = FileTarget::resolve(path, error);
-    return target && replace(*target, bytes, error);
-}
 
 bool AtomicFile::replace(const FileTarget &target, QByteArrayView bytes, QString *error)
 {
