@@ -13,7 +13,7 @@
 #include "dialog/PictureBox.h"
 #include "dialog/PictureNameFilter.h"
 #include "dialog/SpeedScrollBar.h"
-#include "files/RegularFile.h"
+#include "picture/PictureFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
 
@@ -24,7 +24,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
-#include <QImageReader>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -333,29 +332,23 @@ void SettingsDialog::tilePanel(PictureBox *panel)
 
 void SettingsDialog::drawPreview()
 {
-    // Opened once without blocking and decoded from that descriptor: a pipe put in the picture's
+    // Decoded as the saver decodes it, and opened without blocking: a pipe put in the picture's
     // place cannot hold the dialog.
-    const FileName path = pathBox_->path();
-    const std::unique_ptr<QFile> file = path.isEmpty() ? nullptr : RegularFile::openForReading(path);
-    if (file) {
-        QImageReader reader(file.get());
-        // A file that cannot be decoded shows the empty box, never a picture previewed before.
-        const QImage source = reader.read().convertToFormat(QImage::Format_RGB32);
-        if (!source.isNull()) {
-            const QSizeF size = DialogLayout::previewSize(source.size());
-            // The box takes the computed size; the scaled picture is drawn from its inner corner
-            // and cut off by the border, as in any bordered picture box.
-            const QSize drawn(DialogLayout::roundHalfEven(size.width()), DialogLayout::roundHalfEven(size.height()));
-            previewBox_->resize(drawn);
-            if (!drawn.isEmpty()) {
-                QPainter painter(&previewBox_->surface());
-                painter.drawImage(0, 0, source.scaled(drawn, Qt::IgnoreAspectRatio, Qt::FastTransformation));
-            }
-            previewBox_->update();
-            return;
-        }
+    const QImage source = PictureFile::decode(pathBox_->path());
+    if (source.isNull()) {
+        emptyPreview(); // never a picture previewed before
+        return;
     }
-    emptyPreview();
+    const QSizeF size = DialogLayout::previewSize(source.size());
+    // The box takes the computed size; the scaled picture is drawn from its inner corner and cut
+    // off by the border, as in any bordered picture box.
+    const QSize drawn(DialogLayout::roundHalfEven(size.width()), DialogLayout::roundHalfEven(size.height()));
+    previewBox_->resize(drawn);
+    if (!drawn.isEmpty()) {
+        QPainter painter(&previewBox_->surface());
+        painter.drawImage(0, 0, source.scaled(drawn, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    }
+    previewBox_->update();
 }
 
 void SettingsDialog::emptyPreview()

@@ -1,6 +1,7 @@
 // The saver over every monitor; see FullScreenSaver.h.
 #include "saver/FullScreenSaver.h"
 
+#include "picture/PictureFile.h"
 #include "saver/BenchReport.h"
 #include "saver/MasterImage.h"
 #include "saver/SaverWindow.h"
@@ -54,10 +55,10 @@ int FullScreenSaver::run()
 QImage FullScreenSaver::sourcePicture(QScreen *screen) const
 {
     if (settings_.textureSource != Settings::Desktop)
-        return MasterImage::decodePicture(settings_.pictureFile);
+        return PictureFile::decode(settings_.pictureFile);
     if (behaviour_.captureDesktop)
         return MasterImage::captureDesktop(screen, screen->geometry().size());
-    return settings_.pictureFile.isEmpty() ? QImage() : MasterImage::decodePicture(settings_.pictureFile);
+    return settings_.pictureFile.isEmpty() ? QImage() : PictureFile::decode(settings_.pictureFile);
 }
 
 bool FullScreenSaver::addWindow(QScreen *screen, const QImage &source)

@@ -1,6 +1,7 @@
 // The saver inside a daemon's window; see HostedSaver.h.
 #include "saver/HostedSaver.h"
 
+#include "picture/PictureFile.h"
 #include "platform/ScreenshotProperty.h"
 #include "platform/TerminationSignals.h"
 #include "platform/X11HostWindow.h"
@@ -25,7 +26,7 @@ QImage sourcePicture(const Settings &settings, quint32 hostWindow)
         if (!screenshot.isNull())
             return screenshot;
     }
-    return settings.pictureFile.isEmpty() ? QImage() : MasterImage::decodePicture(settings.pictureFile);
+    return settings.pictureFile.isEmpty() ? QImage() : PictureFile::decode(settings.pictureFile);
 }
 
 } // namespace

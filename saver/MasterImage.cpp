@@ -1,13 +1,11 @@
 // The 512 x 512 master image of the tunnel texture.
 #include "saver/MasterImage.h"
 
+#include "picture/PictureFile.h"
 #include "platform/X11SharedMemoryGrab.h"
 #include "saver/NearestScaler.h"
-#include "files/RegularFile.h"
 
-#include <QFile>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QPixmap>
 #include <QScreen>
 
@@ -41,43 +39,11 @@ QImage MasterImage::captureDesktop(QScreen *screen, QSize size)
     return shot.toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-QImage MasterImage::decodePicture(const FileName &path)
-{
-    const std::unique_ptr<QFile> file = RegularFile::openForReading(path);
-    if (!file)
-        return {};
-    QImageReader::setAllocationLimit(DecodeLimitMegabytes);
-    QImageReader reader(file.get());
-    reader.setAutoTransform(false); // the pixels as stored: orientation tags are not applied
-    QImage picture;
-    if (!reader.read(&picture) || picture.isNull())
-        return {};
-    return opaque(picture);
-}
-
-QImage MasterImage::opaque(const QImage &picture)
-{
-    if (!picture.hasAlphaChannel())
-        return picture.convertToFormat(QImage::Format_RGB32);
-    // The colour values as stored, alpha ignored: converting straight to RGB32 would premultiply
-    // them, darkening every translucent pixel.
-    QImage rgb = picture.convertToFormat(QImage::Format_ARGB32);
-    if (rgb.isNull())
-        return {};
-    for (int y = 0; y < rgb.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(rgb.scanLine(y));
-        for (int x = 0; x < rgb.width(); ++x)
-            row[x] |= 0xff000000u;
-    }
-    rgb.reinterpretAsFormat(QImage::Format_RGB32);
-    return rgb;
-}
-
 QImage MasterImage::scaleToMaster(const QImage &picture)
 {
     if (picture.isNull())
         return plainMaster();
-    const QImage source = picture.format() == QImage::Format_RGB32 ? picture : opaque(picture);
+    const QImage source = picture.format() == QImage::Format_RGB32 ? picture : PictureFile::opaque(picture);
     if (source.isNull())
         return {};
     QImage master(MasterSize, MasterSize, QImage::Format_RGB32);

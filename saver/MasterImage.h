@@ -5,7 +5,6 @@
 #include <QRgb>
 #include <QSize>
 
-class FileName;
 class QScreen;
 
 class MasterImage
@@ -15,24 +14,14 @@ public:
     // Colour of an empty source surface (the classic window-face grey): a picture that cannot be
     // read, decoded or captured leaves the master image a plain field of this colour.
     static constexpr QRgb PlainColour = 0xfff0f0f0;
-    // Largest decoded picture accepted, in megabytes of decoded pixels; a larger picture counts as
-    // undecodable instead of claiming the memory.
-    static constexpr int DecodeLimitMegabytes = 128;
 
     // The top-left `size` rectangle (device-independent pixels) of `screen` as it is now, in device
     // pixels (Format_RGB32), or a null image when the capture fails. The pixels may live in memory
     // shared with the X server, released with the image; the byte above red, green and blue is
     // whatever the server keeps there.
     static QImage captureDesktop(QScreen *screen, QSize size);
-    // The picture file decoded at its natural size (Format_RGB32), or a null image when it cannot
-    // be read or decoded or is larger than the decode limit. The file is opened once, without
-    // waiting (a named pipe or a device is refused at once), checked to be a regular file on that
-    // descriptor and decoded from it; its format is told by its contents.
-    static QImage decodePicture(const FileName &path);
-    // All of `picture` scaled nearest-pixel onto 512 x 512 (Format_RGB32); a null `picture` gives
-    // the plain-colour master.
+    // All of `picture` scaled nearest-pixel onto 512 x 512 (Format_RGB32), its alpha ignored (see
+    // PictureFile::opaque); a null `picture` gives the plain-colour master.
     static QImage scaleToMaster(const QImage &picture);
     static QImage plainMaster();
-    // `picture` as Format_RGB32 with every pixel's stored colour kept and its alpha ignored.
-    static QImage opaque(const QImage &picture);
 };
