@@ -16,8 +16,6 @@ PathBox::PathBox(QWidget *parent) : QPlainTextEdit(parent)
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
 }
 
-void PathBox::setText(const QString &text) { setPlainText(DialogValues::singleLine(text)); }
-
 void PathBox::setPath(const FileName &path)
 {
     QString shown = path.toDisplayString();

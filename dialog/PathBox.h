@@ -12,9 +12,6 @@ class PathBox : public QPlainTextEdit
 public:
     explicit PathBox(QWidget *parent);
 
-    QString text() const { return toPlainText(); }
-    void setText(const QString &text);
-
     // Shows a picture path: its bytes that are not UTF-8 (see FileName::toDisplayString) and the
     // line and paragraph separators, which the box cannot show on its line, as U+FFFD.
     void setPath(const FileName &path);

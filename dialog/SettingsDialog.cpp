@@ -353,7 +353,7 @@ void SettingsDialog::drawPreview()
 
 void SettingsDialog::emptyPreview()
 {
-    previewBox_->clearPicture();
+    previewBox_->clearSurface();
     previewBox_->resize(DialogLayout::PreviewSide, DialogLayout::PreviewSide);
 }
 
