@@ -31,18 +31,6 @@ QByteArray bmpHeaderClaiming(qint32 width, qint32 height)
     put16(28, 24);
     return bytes + QByteArray(16, '\x7f');
 }
-
-QImage quadrants(QSize size)
-{
-    QImage picture(size, QImage::Format_RGB32);
-    const int w = size.width() / 2;
-    const int h = size.height() / 2;
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            picture.setPixel(x, y, y < h ? (x < w ? 0xffff0000 : 0xff00ff00) : (x < w ? 0xff0000ff : 0xffffffff));
-    return picture;
-}
-
 } // namespace
 
 class tst_picturefile : public QObject
@@ -75,12 +63,12 @@ private slots:
         QFETCH(QString, format);
         QFETCH(QSize, size);
         const QString path = dir.filePath(QStringLiteral("picture.") + format.toLower());
-        QVERIFY(quadrants(size).save(path, format.toLatin1().constData(), 100));
+        QVERIFY(testfiles::quadrants(size).save(path, format.toLatin1().constData(), 100));
         const QImage picture = PictureFile::decode(FileName::fromText(path));
         QCOMPARE(picture.size(), size);
         QCOMPARE(picture.format(), QImage::Format_RGB32);
         if (format == QLatin1String("BMP"))
-            QCOMPARE(picture, quadrants(size));
+            QCOMPARE(picture, testfiles::quadrants(size));
     }
 
     void unreadablePicturesGiveNoImage_data()
@@ -130,7 +118,7 @@ private slots:
         QFETCH(QByteArray, name);
         QFETCH(bool, swappedForPipe);
         const QString plain = dir.filePath(QStringLiteral("plain.bmp"));
-        QVERIFY(quadrants(QSize(6, 4)).save(plain, "BMP"));
+        QVERIFY(testfiles::quadrants(QSize(6, 4)).save(plain, "BMP"));
         const QByteArray picture = QFile::encodeName(dir.path()) + '/' + name;
         QVERIFY(::rename(QFile::encodeName(plain).constData(), picture.constData()) == 0);
         const QString ini = dir.filePath(QStringLiteral("Helixcavern.ini"));
@@ -147,7 +135,7 @@ private slots:
         ::unlink(picture.constData());
         QCOMPARE(decoded.isNull(), swappedForPipe);
         if (!swappedForPipe)
-            QCOMPARE(decoded, quadrants(QSize(6, 4)));
+            QCOMPARE(decoded, testfiles::quadrants(QSize(6, 4)));
     }
 
     // Alpha is ignored, as the platform's picture drawing does: translucent pixels keep their colour

@@ -1,21 +1,11 @@
 // Tests of the master image: the plain-colour fall-back, and scaling to 512 x 512 with alpha ignored.
 #include "saver/MasterImage.h"
+#include "tests/support/TestFiles.h"
 
 #include <QGuiApplication>
 #include <QTest>
 
 namespace {
-QImage quadrants(QSize size)
-{
-    QImage picture(size, QImage::Format_RGB32);
-    const int w = size.width() / 2;
-    const int h = size.height() / 2;
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            picture.setPixel(x, y, y < h ? (x < w ? 0xffff0000 : 0xff00ff00) : (x < w ? 0xff0000ff : 0xffffffff));
-    return picture;
-}
-
 bool isPlain(const QImage &image)
 {
     if (image.size() != QSize(512, 512))
@@ -49,7 +39,7 @@ private slots:
     void anySourceFillsTheWholeMaster()
     {
         QFETCH(QSize, size);
-        const QImage master = MasterImage::scaleToMaster(quadrants(size));
+        const QImage master = MasterImage::scaleToMaster(testfiles::quadrants(size));
         QCOMPARE(master.size(), QSize(512, 512));
         // Quadrant borders land where the stretch puts them, with no border and no blend.
         QCOMPARE(master.pixel(0, 0), 0xffff0000u);

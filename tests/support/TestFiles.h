@@ -4,6 +4,7 @@
 #include "files/FileName.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QRgb>
 #include <QSize>
@@ -41,6 +42,8 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // given), saved at the best quality; true when it was written.
 bool writeTwoColourPicture(const QString &path, QRgb left, QRgb right, QSize size = QSize(320, 200),
                            const char *format = nullptr);
+// A picture of four quadrants: red and green above, blue and white below.
+QImage quadrants(QSize size);
 
 } // namespace testfiles
 
