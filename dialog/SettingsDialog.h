@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dialog/DialogLayout.h"
+#include "files/FileName.h"
 #include "settings/Settings.h"
 
 #include <QImage>
