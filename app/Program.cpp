@@ -14,7 +14,6 @@
 #include "saver/AccessibilityBridgeBlocker.h"
 #include "saver/FullScreenSaver.h"
 #include "saver/HostedSaver.h"
-#include "settings/FilePath.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
 #include "settings/ShiftJisCodec.h"
@@ -115,11 +114,11 @@ QList<QByteArray> argumentBytes(int argc, char **argv)
 // The settings file's values with the command line's flags over them.
 Settings hostedSettings(const HostedOptions &options)
 {
-    Settings settings = SettingsFile::load(SettingsLocation::filePath(), SettingsLocation::programFolder());
+    Settings settings = SettingsFile::load(SettingsLocation::filePath());
     if (options.texture)
         settings.textureSource = *options.texture == HostedOptions::Texture::Picture ? Settings::Picture : Settings::Desktop;
     if (options.picture)
-        settings.pictureFile = FilePath::decodeName(*options.picture); // the name's own bytes, kept
+        settings.pictureFile = FileName(*options.picture); // the name's own bytes, kept
     if (options.speed)
         settings.speed = float(*options.speed);
     return settings;
@@ -177,7 +176,7 @@ int Program::run(int argc, char **argv, const SaverRunner::Tuning &tuning)
     if (letter == CommandLine::PreviewLetter)
         return runPreview(argc, argv, commandLine, x11);
 
-    const Settings settings = SettingsFile::load(SettingsLocation::filePath(), SettingsLocation::programFolder());
+    const Settings settings = SettingsFile::load(SettingsLocation::filePath());
     // An unknown switch ends here, before the toolkit starts.
     if (letter != CommandLine::DialogLetter && letter != CommandLine::SaverLetter && !commandLine.isEmpty())
         return 0;

@@ -1,7 +1,6 @@
 // The picture path box; see PathBox.h.
 #include "dialog/PathBox.h"
 #include "dialog/DialogValues.h"
-#include "settings/FilePath.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
@@ -17,11 +16,9 @@ PathBox::PathBox(QWidget *parent) : QPlainTextEdit(parent)
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
 }
 
-void PathBox::setText(const QString &text) { setPlainText(DialogValues::singleLine(text)); }
-
-void PathBox::setPath(const QString &path)
+void PathBox::setPath(const FileName &path)
 {
-    QString shown = FilePath::displayName(path);
+    QString shown = path.toDisplayString();
     for (QChar &c : shown) {
         if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
             c = QChar::ReplacementCharacter;
@@ -31,11 +28,11 @@ void PathBox::setPath(const QString &path)
     shown_ = shown;
 }
 
-QString PathBox::path() const
+FileName PathBox::path() const
 {
     // The raw text: the plain text would turn no-break spaces into spaces.
     const QString current = document()->toRawText();
-    return current == shown_ ? path_ : DialogValues::singleLine(current);
+    return current == shown_ ? path_ : FileName::fromText(DialogValues::singleLine(current));
 }
 
 void PathBox::keyPressEvent(QKeyEvent *event)

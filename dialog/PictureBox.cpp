@@ -20,22 +20,8 @@ QImage &PictureBox::surface()
     return surface_;
 }
 
-void PictureBox::setPicture(const QImage &picture)
+void PictureBox::clearSurface()
 {
-    if (picture.isNull()) {
-        clearPicture();
-        return;
-    }
-    const int border = 2 * frameWidth();
-    resize(picture.width() + border, picture.height() + border);
-    surface_ = picture.convertToFormat(QImage::Format_RGB32);
-    hasPicture_ = true;
-    update();
-}
-
-void PictureBox::clearPicture()
-{
-    hasPicture_ = false;
     surface().fill(background_);
     update();
 }

@@ -13,8 +13,7 @@
 #include "dialog/PictureBox.h"
 #include "dialog/PictureNameFilter.h"
 #include "dialog/SpeedScrollBar.h"
-#include "settings/FilePath.h"
-#include "settings/RegularFile.h"
+#include "picture/PictureFile.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsLocation.h"
 
@@ -25,7 +24,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
-#include <QImageReader>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -81,7 +79,7 @@ bool fitsInt16(int value)
 }
 } // namespace
 
-SettingsDialog::SettingsDialog(const Settings &settings, const QString &settingsPath, QWidget *parent)
+SettingsDialog::SettingsDialog(const Settings &settings, const FileName &settingsPath, QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       settings_(settings), settingsPath_(settingsPath)
 {
@@ -227,7 +225,7 @@ bool SettingsDialog::focusNextPrevChild(bool next)
     return false;
 }
 
-int SettingsDialog::run(const Settings &settings, const QString &settingsPath)
+int SettingsDialog::run(const Settings &settings, const FileName &settingsPath)
 {
     // Qt's own texts (the file chooser's columns and buttons, the message box) in Japanese too,
     // where the system has Qt's translations.
@@ -254,10 +252,10 @@ void SettingsDialog::open()
     if (settings_.textureSource == Settings::Picture) {
         browseButton_->setButtonEnabled(true);
         drawPreview();
-        settings_.pictureFolder = FilePath::folderOf(pathBox_->path());
+        chooserFolder_ = pathBox_->path().folder();
     } else {
         browseButton_->setButtonEnabled(false);
-        settings_.pictureFolder = SettingsLocation::programFolder();
+        chooserFolder_ = SettingsLocation::programFolder();
     }
     const QImage pointer = picture(":/dialog/pointer.png");
     linkLabel_->setCursor(pointer.isNull() ? QCursor(Qt::PointingHandCursor)
@@ -334,40 +332,34 @@ void SettingsDialog::tilePanel(PictureBox *panel)
 
 void SettingsDialog::drawPreview()
 {
-    // Opened once without blocking and decoded from that descriptor: a pipe put in the picture's
+    // Decoded as the saver decodes it, and opened without blocking: a pipe put in the picture's
     // place cannot hold the dialog.
-    const QString path = pathBox_->path();
-    const std::unique_ptr<QFile> file = path.isEmpty() ? nullptr : RegularFile::openForReading(FilePath::encodeName(path));
-    if (file) {
-        QImageReader reader(file.get());
-        // A file that cannot be decoded shows the empty box, never a picture previewed before.
-        const QImage source = reader.read().convertToFormat(QImage::Format_RGB32);
-        if (!source.isNull()) {
-            const QSizeF size = DialogLayout::previewSize(source.size());
-            // The box takes the computed size; the scaled picture is drawn from its inner corner
-            // and cut off by the border, as in any bordered picture box.
-            const QSize drawn(DialogLayout::roundHalfEven(size.width()), DialogLayout::roundHalfEven(size.height()));
-            previewBox_->resize(drawn);
-            if (!drawn.isEmpty()) {
-                QPainter painter(&previewBox_->surface());
-                painter.drawImage(0, 0, source.scaled(drawn, Qt::IgnoreAspectRatio, Qt::FastTransformation));
-            }
-            previewBox_->update();
-            return;
-        }
+    const QImage source = PictureFile::decode(pathBox_->path());
+    if (source.isNull()) {
+        emptyPreview(); // never a picture previewed before
+        return;
     }
-    emptyPreview();
+    const QSizeF size = DialogLayout::previewSize(source.size());
+    // The box takes the computed size; the scaled picture is drawn from its inner corner and cut
+    // off by the border, as in any bordered picture box.
+    const QSize drawn(DialogLayout::roundHalfEven(size.width()), DialogLayout::roundHalfEven(size.height()));
+    previewBox_->resize(drawn);
+    if (!drawn.isEmpty()) {
+        QPainter painter(&previewBox_->surface());
+        painter.drawImage(0, 0, source.scaled(drawn, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    }
+    previewBox_->update();
 }
 
 void SettingsDialog::emptyPreview()
 {
-    previewBox_->clearPicture();
+    previewBox_->clearSurface();
     previewBox_->resize(DialogLayout::PreviewSide, DialogLayout::PreviewSide);
 }
 
 void SettingsDialog::browseForPicture()
 {
-    QFileDialog chooser(this, QStringLiteral("ﾌｧｲﾙを開く"), settings_.pictureFolder);
+    QFileDialog chooser(this, QStringLiteral("ﾌｧｲﾙを開く"), chooserFolder_.toDisplayString());
     chooser.setObjectName(QStringLiteral("FileChooser"));
     chooser.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
     chooser.setAcceptMode(QFileDialog::AcceptOpen);
@@ -383,9 +375,9 @@ void SettingsDialog::browseForPicture()
     const QString chosen = chooser.selectedFiles().value(0);
     if (chosen.isEmpty())
         return;
-    settings_.pictureFile = chosen;
+    settings_.pictureFile = FileName::fromText(chosen);
     pathBox_->setPath(settings_.pictureFile);
-    settings_.pictureFolder = FilePath::folderOf(settings_.pictureFile);
+    chooserFolder_ = settings_.pictureFile.folder();
     drawPreview();
 }
 
@@ -409,7 +401,7 @@ void SettingsDialog::chooseSource(qint16 source, bool clearPath)
     }
     browseButton_->setButtonEnabled(false);
     if (clearPath) {
-        pathBox_->setPath(QString());
+        pathBox_->setPath(FileName());
         emptyPreview();
     }
 }
@@ -436,7 +428,7 @@ bool SettingsDialog::save()
         return true;
     QMessageBox message(QMessageBox::Warning, QStringLiteral("Helixcavern"),
                         QStringLiteral("設定を保存できませんでした。\n\nﾌｧｲﾙ: %1\n理由: %2")
-                            .arg(QDir::toNativeSeparators(settingsPath_),
+                            .arg(QDir::toNativeSeparators(settingsPath_.toDisplayString()),
                                  reason.isEmpty() ? QStringLiteral("不明") : reason),
                         QMessageBox::Ok, this);
     message.setObjectName(QStringLiteral("SaveError"));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dialog/DialogLayout.h"
+#include "files/FileName.h"
 #include "settings/Settings.h"
 
 #include <QImage>
@@ -26,11 +27,11 @@ class SettingsDialog : public QWidget
 public:
     // Opens the dialog for `settings` modally, with Qt's own texts in Japanese where the system has
     // Qt's translations, and returns the status it finished with once it has closed.
-    static int run(const Settings &settings, const QString &settingsPath);
+    static int run(const Settings &settings, const FileName &settingsPath);
 
     // The dialog as designed, every control at its place, nothing of `settings` shown yet. Saving
     // writes the file at `settingsPath`.
-    SettingsDialog(const Settings &settings, const QString &settingsPath, QWidget *parent = nullptr);
+    SettingsDialog(const Settings &settings, const FileName &settingsPath, QWidget *parent = nullptr);
     ~SettingsDialog() override;
 
     // Shows the settings in the controls and then the window, in the order of the design: size and
@@ -84,10 +85,11 @@ private:
     void cancel();
     bool save();
 
-    // The source, picture and folder chosen so far; the path box and the scroll bar are read into
-    // it when saving.
+    // The source and picture chosen so far; the path box and the scroll bar are read into it when
+    // saving.
     Settings settings_;
-    QString settingsPath_;
+    FileName chooserFolder_; // where the file chooser starts: the picture's folder, else the program's
+    FileName settingsPath_;
     QImage background_;
     QImage tile_;     // covers both panels
     QPixmap markOn_;  // the chosen source's mark

@@ -1,12 +1,9 @@
 // The 512 x 512 master image of the tunnel texture.
 #include "saver/MasterImage.h"
 
+#include "picture/PictureFile.h"
 #include "saver/NearestScaler.h"
-#include "settings/FilePath.h"
-#include "settings/RegularFile.h"
 
-#include <QFile>
-#include <QImageReader>
 
 namespace {
 PixelView viewOf(const QImage &rgb32)
@@ -16,45 +13,11 @@ PixelView viewOf(const QImage &rgb32)
 }
 } // namespace
 
-QImage MasterImage::decodePicture(const QByteArray &path)
-{
-    const std::unique_ptr<QFile> file = RegularFile::openForReading(path);
-    if (!file)
-        return {};
-    QImageReader::setAllocationLimit(DecodeLimitMegabytes);
-    QImageReader reader(file.get());
-    reader.setAutoTransform(false); // the pixels as stored: orientation tags are not applied
-    QImage picture;
-    if (!reader.read(&picture) || picture.isNull())
-        return {};
-    return opaque(picture);
-}
-
-QImage MasterImage::decodePicture(const QString &path) { return decodePicture(FilePath::encodeName(path)); }
-
-QImage MasterImage::opaque(const QImage &picture)
-{
-    if (!picture.hasAlphaChannel())
-        return picture.convertToFormat(QImage::Format_RGB32);
-    // The colour values as stored, alpha ignored: converting straight to RGB32 would premultiply
-    // them, darkening every translucent pixel.
-    QImage rgb = picture.convertToFormat(QImage::Format_ARGB32);
-    if (rgb.isNull())
-        return {};
-    for (int y = 0; y < rgb.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(rgb.scanLine(y));
-        for (int x = 0; x < rgb.width(); ++x)
-            row[x] |= 0xff000000u;
-    }
-    rgb.reinterpretAsFormat(QImage::Format_RGB32);
-    return rgb;
-}
-
 QImage MasterImage::scaleToMaster(const QImage &picture)
 {
     if (picture.isNull())
         return plainMaster();
-    const QImage source = picture.format() == QImage::Format_RGB32 ? picture : opaque(picture);
+    const QImage source = picture.format() == QImage::Format_RGB32 ? picture : PictureFile::opaque(picture);
     if (source.isNull())
         return {};
     QImage master(MasterSize, MasterSize, QImage::Format_RGB32);

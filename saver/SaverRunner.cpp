@@ -1,6 +1,7 @@
 // The saver's run over the surfaces of a window system; see SaverRunner.h.
 #include "saver/SaverRunner.h"
 
+#include "picture/PictureFile.h"
 #include "saver/MasterImage.h"
 #include "saver/SaverProbe.h"
 
@@ -75,7 +76,7 @@ QImage SaverRunner::sourcePicture(Place place)
 QImage SaverRunner::pictureFile()
 {
     if (!decodedPicture_)
-        decodedPicture_ = MasterImage::decodePicture(settings_.pictureFile);
+        decodedPicture_ = PictureFile::decode(settings_.pictureFile);
     return *decodedPicture_;
 }
 

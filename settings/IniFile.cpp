@@ -1,21 +1,12 @@
 // The settings file's format: sections, key=value lines and everything else, kept line by line.
 #include "settings/IniFile.h"
 
-#include "settings/AtomicFile.h"
 #include "settings/Blanks.h"
-#include "settings/FilePath.h"
-#include "settings/FileTarget.h"
-#include "settings/RegularFile.h"
 #include "settings/ShiftJisCodec.h"
-
-#include <cerrno>
-#include <cstring>
 
 namespace {
 
 constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
-constexpr char kUtf16LittleEndianBom[] = "\xFF\xFE";
-constexpr char kUtf16BigEndianBom[] = "\xFE\xFF";
 constexpr QByteArrayView kLineEnd = "\r\n";
 
 QByteArrayView trimBlanks(QByteArrayView text) { return Blanks::trimmed(text); }
@@ -100,58 +91,6 @@ IniFile IniFile::parse(QByteArrayView bytes)
         start = next;
     }
     return file;
-}
-
-std::optional<IniFile> IniFile::load(const QString &path, QString *error)
-{
-    int code = 0;
-    const std::optional<FileTarget> target = FileTarget::resolve(FilePath::encodeName(path), error, &code);
-    if (!target) {
-        if (code == ENOENT) // a missing folder holds no file either; writing makes the folder
-            return IniFile();
-        return std::nullopt;
-    }
-    return load(*target, error);
-}
-
-std::optional<IniFile> IniFile::load(const FileTarget &target, QString *error)
-{
-    const QString shown = target.path();
-    const RegularFile::Opened opened = RegularFile::open(target.folder(), target.name(), false);
-    if (!opened.exists()) // a link to a missing file counts as missing too; writing creates its target
-        return IniFile();
-    if (opened.error == ELOOP) {
-        fail(error, QStringLiteral("%1 became a symbolic link while it was read").arg(shown));
-        return std::nullopt;
-    }
-    if (opened.error != 0) {
-        fail(error, QStringLiteral("cannot read %1: %2").arg(shown, QString::fromLocal8Bit(std::strerror(opened.error))));
-        return std::nullopt;
-    }
-    if (S_ISDIR(opened.status.st_mode)) {
-        fail(error, QStringLiteral("%1 is a folder").arg(shown));
-        return std::nullopt;
-    }
-    // A pipe or device would block the reader or never end.
-    if (!opened.isRegular()) {
-        fail(error, QStringLiteral("%1 is not a regular file").arg(shown));
-        return std::nullopt;
-    }
-    if (opened.status.st_size > kMaxFileBytes) {
-        fail(error, QStringLiteral("%1 is larger than %2 bytes").arg(shown).arg(kMaxFileBytes));
-        return std::nullopt;
-    }
-    const std::optional<QByteArray> bytes = RegularFile::readAll(opened.descriptor.get(), kMaxFileBytes);
-    if (!bytes) {
-        fail(error, QStringLiteral("cannot read %1: %2").arg(shown, QString::fromLocal8Bit(std::strerror(errno))));
-        return std::nullopt;
-    }
-    if (bytes->startsWith(kUtf16LittleEndianBom) || bytes->startsWith(kUtf16BigEndianBom)) {
-        fail(error, QStringLiteral("%1 is in a form this program does not write (UTF-16 text); it is left as it is")
-                        .arg(shown));
-        return std::nullopt;
-    }
-    return parse(*bytes);
 }
 
 bool IniFile::nameMatches(const QByteArray &stored, QStringView wanted) const
@@ -258,14 +197,4 @@ QByteArray IniFile::toBytes() const
         bytes.append(kLineEnd);
     }
     return bytes;
-}
-
-bool IniFile::save(const QString &path, QString *error) const
-{
-    return AtomicFile::replace(path, toBytes(), error);
-}
-
-bool IniFile::save(const FileTarget &target, QString *error) const
-{
-    return AtomicFile::replace(target, toBytes(), error);
 }

@@ -9,8 +9,6 @@
 
 #include <optional>
 
-class FileTarget;
-
 // An initialization file as the Windows profile functions read and write it:
 // - "[name]" starts a section; "key=value" lines inside it hold the values; lines starting with ';'
 //   are comments; every other line is kept but means nothing.
@@ -19,26 +17,14 @@ class FileTarget;
 //   ignored on reading, and a value enclosed in a pair of matching quotes loses them.
 // - Lines end in CRLF or LF when read; every line is written back with CRLF, its bytes otherwise
 //   unchanged. A UTF-8 byte-order mark at the start is skipped on reading and kept on writing.
-// Values are opaque bytes here; the caller chooses their encoding.
+// Values are opaque bytes here; the caller chooses their encoding. The file's bytes come from and go
+// to the caller: this class reads and writes no file.
 class IniFile
 {
 public:
-    // Files larger than this are refused rather than read whole: no settings file comes near it.
-    static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
-
     IniFile() = default;
     // Never fails: bytes that form no section or key simply match nothing.
     static IniFile parse(QByteArrayView bytes);
-
-    // Reads the file at `path`, reached as FileTarget allows. A missing file (or a link to one)
-    // gives an empty IniFile. Nothing, with the reason in `error`, when the path cannot be followed
-    // (another user's link, a missing folder), the file cannot be read (a folder, a pipe or device,
-    // no permission, too large), or it starts with a UTF-16 byte-order mark: this program reads and
-    // writes only byte-oriented files, so such a file holds none of its keys and is never rewritten.
-    static std::optional<IniFile> load(const QString &path, QString *error = nullptr);
-    // The same for a target already resolved; the file is opened once, non-blocking, without
-    // following a link that has appeared since, and checked and read on that descriptor.
-    static std::optional<IniFile> load(const FileTarget &target, QString *error = nullptr);
 
     // The value of the first `key` in a section named `section`, or nothing when either is missing.
     std::optional<QByteArray> value(QStringView section, QStringView key) const;
@@ -51,11 +37,6 @@ public:
     bool set(QStringView section, QStringView key, QByteArrayView value, QString *error = nullptr);
 
     QByteArray toBytes() const;
-
-    // Replaces the file at `path` (or `target`) atomically with toBytes(); see AtomicFile. On
-    // failure the old file is untouched and `error` says why.
-    bool save(const QString &path, QString *error = nullptr) const;
-    bool save(const FileTarget &target, QString *error = nullptr) const;
 
 private:
     enum class LineKind { Other, Comment, Section, Key };

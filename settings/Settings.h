@@ -1,7 +1,8 @@
 // The program's settings as one value: the wall's texture source, the picture, the rotation speed.
 #pragma once
 
-#include <QString>
+#include "files/FileName.h"
+
 #include <QtGlobal>
 
 // What the saver draws with and what the settings dialog edits. Read from the settings file by
@@ -16,12 +17,10 @@ struct Settings {
     static constexpr float SpeedDivisor = 10.0f;
 
     qint16 textureSource = Desktop;
-    // The picture's path: the bytes stored in the settings file as FilePath::decodeName gives them,
-    // so that FilePath::encodeName gives back the same bytes even for a name that is not valid
-    // UTF-8. Empty when none is set or it does not open.
-    QString pictureFile;
-    QString pictureFolder; // the folder in which the dialog's file chooser starts
-    float speed = 0.0f;    // as stored: 1 to 100 when written by the dialog
+    // The picture's path as its own bytes, as the settings file stores them (or the command line
+    // gives them); empty when none is set or, read from the file, it does not open.
+    FileName pictureFile;
+    float speed = 0.0f; // as stored: 1 to 100 when written by the dialog
 
     // The animation phase advances by this much every frame.
     float phaseStep() const { return speed / SpeedDivisor; }

@@ -1,23 +1,81 @@
 // Reading and writing the settings file; see SettingsFile.h.
 #include "settings/SettingsFile.h"
 
+#include "files/AtomicFile.h"
+#include "files/FileTarget.h"
+#include "files/RegularFile.h"
 #include "settings/DecimalText.h"
-#include "settings/FilePath.h"
-#include "settings/FileTarget.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsKeys.h"
 #include "settings/SettingsLocation.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
 
 namespace {
 
-// Values are stored as the bytes of the text in UTF-8, the encoding of file names here; bytes that
-// are not UTF-8 are kept through FilePath's text form of names. A value is a C string to the
-// programs that share this file format, so it ends at a NUL byte.
+constexpr char kUtf16LittleEndianBom[] = "\xFF\xFE";
+constexpr char kUtf16BigEndianBom[] = "\xFE\xFF";
+
+std::nullopt_t fail(QString *error, const QString &why)
+{
+    if (error)
+        *error = why;
+    return std::nullopt;
+}
+
+// The file that `target` names, opened once, non-blocking, without following a link that has
+// appeared since it was resolved, and checked and read on that descriptor. A missing file (or a
+// link to one) reads as an empty file. Nothing, with the reason in `error`, when it cannot be read
+// (a folder, a pipe or device, no permission, too large) or starts with a UTF-16 byte-order mark:
+// this program reads and writes only byte-oriented files, so such a file holds none of its keys
+// and is never rewritten.
+std::optional<IniFile> readFile(const FileTarget &target, QString *error)
+{
+    const QString shown = target.path();
+    const RegularFile::Opened opened = RegularFile::open(target.folder(), target.name(), false);
+    if (!opened.exists()) // a link to a missing file counts as missing too; writing creates its target
+        return IniFile();
+    if (opened.error == ELOOP)
+        return fail(error, QStringLiteral("%1 became a symbolic link while it was read").arg(shown));
+    if (opened.error != 0)
+        return fail(error,
+                    QStringLiteral("cannot read %1: %2").arg(shown, QString::fromLocal8Bit(std::strerror(opened.error))));
+    if (S_ISDIR(opened.status.st_mode))
+        return fail(error, QStringLiteral("%1 is a folder").arg(shown));
+    // A pipe or device would block the reader or never end.
+    if (!opened.isRegular())
+        return fail(error, QStringLiteral("%1 is not a regular file").arg(shown));
+    if (opened.status.st_size > SettingsFile::MaxFileBytes)
+        return fail(error, QStringLiteral("%1 is larger than %2 bytes").arg(shown).arg(SettingsFile::MaxFileBytes));
+    const std::optional<QByteArray> bytes = RegularFile::readAll(opened.descriptor.get(), SettingsFile::MaxFileBytes);
+    if (!bytes)
+        return fail(error, QStringLiteral("cannot read %1: %2").arg(shown, QString::fromLocal8Bit(std::strerror(errno))));
+    if (bytes->startsWith(kUtf16LittleEndianBom) || bytes->startsWith(kUtf16BigEndianBom))
+        return fail(error, QStringLiteral("%1 is in a form this program does not write (UTF-16 text); it is left as it is")
+                               .arg(shown));
+    return IniFile::parse(*bytes);
+}
+
+// The file at `path`, reached as FileTarget allows, read as above. A missing folder holds no file
+// either, so it reads as an empty file; a path that cannot be followed (another user's link) gives
+// nothing.
+std::optional<IniFile> readFile(const FileName &path)
+{
+    int code = 0;
+    const std::optional<FileTarget> target = FileTarget::resolve(path, nullptr, &code);
+    if (!target)
+        return code == ENOENT ? std::optional<IniFile>(IniFile()) : std::nullopt; // writing makes the folder
+    return readFile(*target, nullptr);
+}
+
+// A value is a C string to the programs that share this file format, so it ends at a NUL byte.
 QByteArray valueBytes(const IniFile &file, const QString &section, const QString &key)
 {
     const std::optional<QByteArray> value = file.value(section, key);
@@ -27,9 +85,12 @@ QByteArray valueBytes(const IniFile &file, const QString &section, const QString
     return nul < 0 ? *value : value->first(nul);
 }
 
+// A value as UTF-8 text. A leading U+FEFF is kept, not dropped as a byte-order mark, so that it
+// makes a number's text no number, as any other stray character does.
 QString valueText(const IniFile &file, const QString &section, const QString &key)
 {
-    return FilePath::decodeName(valueBytes(file, section, key));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8(valueBytes(file, section, key));
 }
 
 std::optional<double> wholeNumberBelow(const QString &text)
@@ -51,15 +112,13 @@ void readTextureSource(const QString &text, Settings &settings)
         settings.textureSource = qint16(*value);
 }
 
-void readPictureFile(const QByteArray &path, Settings &settings)
+void readPictureFile(const FileName &name, Settings &settings)
 {
-    settings.pictureFile = FilePath::decodeName(path);
-    if (!path.isEmpty() && FilePath::isReadableFile(path)) {
-        settings.pictureFolder = FilePath::decodeName(FilePath::folderOf(path));
+    if (!name.isEmpty() && RegularFile::isReadable(name)) {
+        settings.pictureFile = name;
         return;
     }
     // Only the picture-file choice falls back to the desktop; other numbers stay as read.
-    settings.pictureFile.clear();
     if (settings.textureSource == Settings::Picture)
         settings.textureSource = Settings::Desktop;
 }
@@ -77,38 +136,37 @@ void readSpeed(const QString &text, Settings &settings)
 
 // Writes keys of one section, values as bytes, in one atomic replacement of the file that `path`
 // leads to.
-bool writeBytes(const QString &section, const QList<std::pair<QString, QByteArray>> &values, const QString &path,
-                QString *error)
+bool writeValues(const QString &section, const QList<std::pair<QString, QByteArray>> &values, const FileName &path,
+                 QString *error)
 {
-    const std::optional<FileTarget> target = FileTarget::resolve(FilePath::encodeName(path), error);
+    const std::optional<FileTarget> target = FileTarget::resolve(path, error);
     if (!target)
         return false;
     // A file that exists but cannot be read is not replaced: its other lines would be lost.
-    std::optional<IniFile> file = IniFile::load(*target, error);
+    std::optional<IniFile> file = readFile(*target, error);
     if (!file)
         return false;
     for (const auto &[key, value] : values) {
         if (!file->set(section, key, value, error))
             return false;
     }
-    return file->save(*target, error);
+    return AtomicFile::replace(*target, file->toBytes(), error);
 }
 
 } // namespace
 
-Settings SettingsFile::load(const QString &path, const QString &programFolder)
+Settings SettingsFile::load(const FileName &path)
 {
     // One reading of the file serves all three keys; an unreadable file reads as an empty one.
-    const IniFile file = IniFile::load(path).value_or(IniFile());
+    const IniFile file = readFile(path).value_or(IniFile());
     Settings settings;
     readTextureSource(valueText(file, SettingsKeys::Section, SettingsKeys::TextureSource), settings);
-    settings.pictureFolder = programFolder;
-    readPictureFile(valueBytes(file, SettingsKeys::Section, SettingsKeys::PictureFile), settings);
+    readPictureFile(FileName(valueBytes(file, SettingsKeys::Section, SettingsKeys::PictureFile)), settings);
     readSpeed(valueText(file, SettingsKeys::Section, SettingsKeys::Speed), settings);
     return settings;
 }
 
-bool SettingsFile::save(const Settings &settings, const QString &path, QString *error)
+bool SettingsFile::save(const Settings &settings, const FileName &path, QString *error)
 {
     const double speed = std::floor(double(settings.speed));
     const int wholeSpeed = std::isfinite(speed) ? int(std::clamp(speed, double(std::numeric_limits<int>::min()),
@@ -117,36 +175,14 @@ bool SettingsFile::save(const Settings &settings, const QString &path, QString *
     // A user's configuration folder may not exist before the first save.
     if (!SettingsLocation::makeFolderFor(path)) {
         if (error)
-            *error = QStringLiteral("cannot make the folder %1").arg(FilePath::folderOf(path));
+            *error = QStringLiteral("cannot make the folder %1").arg(path.folder().toDisplayString());
         return false;
     }
-    return writeBytes(SettingsKeys::Section,
-                      {{SettingsKeys::TextureSource, numberText(settings.textureSource).toUtf8()},
-                       {SettingsKeys::PictureFile, FilePath::encodeName(settings.pictureFile)},
-                       {SettingsKeys::Speed, numberText(wholeSpeed).toUtf8()}},
-                      path, error);
-}
-
-QString SettingsFile::readValue(const QString &section, const QString &key, const QString &path)
-{
-    const std::optional<IniFile> file = IniFile::load(path);
-    return file ? valueText(*file, section, key) : QString();
-}
-
-bool SettingsFile::writeValues(const QString &section, const QList<std::pair<QString, QString>> &values,
-                               const QString &path, QString *error)
-{
-    QList<std::pair<QString, QByteArray>> bytes;
-    bytes.reserve(values.size());
-    for (const auto &[key, value] : values)
-        bytes.append({key, FilePath::encodeName(value)});
-    return writeBytes(section, bytes, path, error);
-}
-
-bool SettingsFile::writeValue(const QString &section, const QString &key, const QString &value,
-                              const QString &path, QString *error)
-{
-    return writeValues(section, {{key, value}}, path, error);
+    return writeValues(SettingsKeys::Section,
+                       {{SettingsKeys::TextureSource, numberText(settings.textureSource).toUtf8()},
+                        {SettingsKeys::PictureFile, settings.pictureFile.bytes()},
+                        {SettingsKeys::Speed, numberText(wholeSpeed).toUtf8()}},
+                       path, error);
 }
 
 QString SettingsFile::numberText(int value)

@@ -1,13 +1,12 @@
 // Where the settings file lives; see SettingsLocation.h.
 #include "settings/SettingsLocation.h"
 
-#include "settings/FilePath.h"
 #include "settings/SettingsKeys.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
+#include <cerrno>
 #include <cstdlib>
 #include <optional>
 #include <sys/stat.h>
@@ -16,8 +15,28 @@
 namespace {
 const QString ConfigFolderName = QStringLiteral("helixcavern");
 
-bool existsAt(const QString &path) { return ::access(FilePath::encodeName(path).constData(), F_OK) == 0; }
-bool writableFolder(const QString &folder) { return ::access(FilePath::encodeName(folder).constData(), W_OK) == 0; }
+bool existsAt(const FileName &path) { return ::access(path.bytes().constData(), F_OK) == 0; }
+bool writableFolder(const FileName &folder) { return ::access(folder.bytes().constData(), W_OK) == 0; }
+
+bool isFolder(const QByteArray &path)
+{
+    struct stat status {};
+    return ::stat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// Makes `folder` and the folders above it that are missing, as mkdir -p does.
+bool makeFolderWithParents(QByteArray folder)
+{
+    while (folder.size() > 1 && folder.endsWith('/'))
+        folder.chop(1);
+    const auto made = [&folder] { return ::mkdir(folder.constData(), 0777) == 0 || (errno == EEXIST && isFolder(folder)); };
+    if (made())
+        return true;
+    if (errno != ENOENT)
+        return false;
+    const qsizetype slash = folder.lastIndexOf('/');
+    return slash > 0 && makeFolderWithParents(folder.left(slash)) && made();
+}
 
 QByteArray &programPath()
 {
@@ -42,23 +61,23 @@ bool isExecutableFile(const QByteArray &path)
     return ::stat(path.constData(), &status) == 0 && S_ISREG(status.st_mode) && ::access(path.constData(), X_OK) == 0;
 }
 
-QString folderOfFile(const QByteArray &path)
+FileName folderOfFile(const QByteArray &path)
 {
     const std::optional<QByteArray> real = realPath(path);
     if (!real)
         return {};
-    const QByteArray folder = FilePath::folderOf(*real);
-    return folder.isEmpty() ? QStringLiteral("/") : FilePath::decodeName(folder);
+    const FileName folder = FileName(*real).folder();
+    return folder.isEmpty() ? FileName("/") : folder;
 }
 } // namespace
 
 void SettingsLocation::setProgramPath(const QByteArray &argv0) { programPath() = argv0; }
 
-QString SettingsLocation::programFolder()
+FileName SettingsLocation::programFolder()
 {
     // /proc/self/exe names the running executable even before QCoreApplication exists.
-    static const QString folder = [] {
-        const QString fromProc = folderOfFile("/proc/self/exe");
+    static const FileName folder = [] {
+        const FileName fromProc = folderOfFile("/proc/self/exe");
         if (!fromProc.isEmpty())
             return fromProc;
         const std::optional<QByteArray> working = realPath(".");
@@ -67,8 +86,8 @@ QString SettingsLocation::programFolder()
     return folder;
 }
 
-QString SettingsLocation::folderOfProgram(const QByteArray &argv0, const QByteArray &searchPath,
-                                          const QByteArray &workingFolder)
+FileName SettingsLocation::folderOfProgram(const QByteArray &argv0, const QByteArray &searchPath,
+                                           const QByteArray &workingFolder)
 {
     if (argv0.isEmpty() || argv0.contains('\0'))
         return {};
@@ -77,7 +96,7 @@ QString SettingsLocation::folderOfProgram(const QByteArray &argv0, const QByteAr
     };
     if (argv0.contains('/')) {
         const QByteArray path = fromWorkingFolder(argv0);
-        return isExecutableFile(path) ? folderOfFile(path) : QString();
+        return isExecutableFile(path) ? folderOfFile(path) : FileName();
     }
     for (const QByteArray &folder : searchPath.split(':')) {
         const QByteArray candidate = fromWorkingFolder(folder.isEmpty() ? QByteArray(".") : folder) + '/' + argv0;
@@ -87,32 +106,32 @@ QString SettingsLocation::folderOfProgram(const QByteArray &argv0, const QByteAr
     return {};
 }
 
-QString SettingsLocation::filePath()
+FileName SettingsLocation::filePath()
 {
     return filePathFor(programFolder(), qEnvironmentVariable("XDG_CONFIG_HOME"), qEnvironmentVariable("HOME"));
 }
 
-QString SettingsLocation::filePathFor(const QString &programFolder, const QString &configHome, const QString &home)
+FileName SettingsLocation::filePathFor(const FileName &programFolder, const QString &configHome, const QString &home)
 {
     if (!programFolder.isEmpty()) {
-        const QString beside = (programFolder.endsWith(u'/') ? programFolder : programFolder + u'/')
-            + SettingsKeys::FileName;
+        const QByteArray &folder = programFolder.bytes();
+        const FileName beside((folder.endsWith('/') ? folder : folder + '/') + QFile::encodeName(SettingsKeys::FileName));
         if (existsAt(beside) || writableFolder(programFolder))
             return beside;
     }
     // A relative XDG_CONFIG_HOME is invalid and ignored, as the base-directory rules say.
     const QString base = QDir::isAbsolutePath(configHome) ? configHome : home + QStringLiteral("/.config");
-    return base + u'/' + ConfigFolderName + u'/' + SettingsKeys::FileName;
+    return FileName::fromText(base + u'/' + ConfigFolderName + u'/' + SettingsKeys::FileName);
 }
 
-bool SettingsLocation::makeFolderFor(const QString &filePath)
+bool SettingsLocation::makeFolderFor(const FileName &filePath)
 {
-    const QString folder = FilePath::folderOf(filePath);
-    if (folder.isEmpty() || QFileInfo(folder).isDir())
+    const QByteArray folder = filePath.folder().bytes();
+    if (folder.isEmpty() || isFolder(folder))
         return true;
     // Each folder made here is private; folders that already exist keep their modes.
     const mode_t mask = ::umask(0077);
-    const bool made = QDir().mkpath(folder);
+    makeFolderWithParents(folder);
     ::umask(mask);
-    return made && QFileInfo(folder).isDir();
+    return isFolder(folder);
 }

@@ -2,6 +2,8 @@
 // an installed one.
 #pragma once
 
+#include "files/FileName.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -13,22 +15,22 @@ public:
     // The folder holding the running executable, with its links resolved: from /proc/self/exe, or
     // where /proc is missing from the argv[0] given to setProgramPath (see folderOfProgram).
     // Empty when neither names it; never the root folder by default.
-    static QString programFolder();
+    static FileName programFolder();
     // The folder of the executable that `argv0` names: a name with a '/' is taken as it stands,
     // relative names from `workingFolder`; a bare name is looked up in the folders of `searchPath`
     // (as $PATH lists them; an empty entry is the working folder) like a shell does, the first
     // regular file with execute permission winning. Empty when nothing is found.
-    static QString folderOfProgram(const QByteArray &argv0, const QByteArray &searchPath, const QByteArray &workingFolder);
+    static FileName folderOfProgram(const QByteArray &argv0, const QByteArray &searchPath, const QByteArray &workingFolder);
     // The settings file of this program for this user: filePathFor() with the program's folder,
     // $XDG_CONFIG_HOME and $HOME.
-    static QString filePath();
+    static FileName filePath();
     // The settings file for a program in `programFolder`: Helixcavern.ini in that folder when the
     // file is there or the user may create files there (a copied, portable program keeps its own
     // settings); otherwise, or when `programFolder` is empty (unknown), Helixcavern.ini in the
     // folder "helixcavern" of the user's configuration folder: `configHome` when it is an absolute
     // path (XDG_CONFIG_HOME), else `home`/.config.
-    static QString filePathFor(const QString &programFolder, const QString &configHome, const QString &home);
+    static FileName filePathFor(const FileName &programFolder, const QString &configHome, const QString &home);
     // Makes the folder that holds `filePath` (and the folders above it) when it is missing, readable
     // by its owner only, as configuration folders are. False when it is still missing afterwards.
-    static bool makeFolderFor(const QString &filePath);
+    static bool makeFolderFor(const FileName &filePath);
 };

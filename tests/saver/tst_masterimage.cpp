@@ -1,48 +1,11 @@
-// Tests of the master image: picture decoding, the plain-colour fall-back, and scaling to 512 x 512.
+// Tests of the master image: the plain-colour fall-back, and scaling to 512 x 512 with alpha ignored.
 #include "saver/MasterImage.h"
-#include "settings/FilePath.h"
-#include "settings/SettingsFile.h"
 #include "tests/support/TestFiles.h"
 
-#include <QFile>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-// A BMP header that claims `width` x `height` 24-bit pixels, followed by only a few bytes of them.
-QByteArray bmpHeaderClaiming(qint32 width, qint32 height)
-{
-    QByteArray bytes(54, '\0');
-    auto put32 = [&bytes](int at, quint32 v) { qToLittleEndian(v, bytes.data() + at); };
-    auto put16 = [&bytes](int at, quint16 v) { qToLittleEndian(v, bytes.data() + at); };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, 54 + 16);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, quint32(width));
-    put32(22, quint32(height));
-    put16(26, 1);
-    put16(28, 24);
-    return bytes + QByteArray(16, '\x7f');
-}
-
-QImage quadrants(QSize size)
-{
-    QImage picture(size, QImage::Format_RGB32);
-    const int w = size.width() / 2;
-    const int h = size.height() / 2;
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            picture.setPixel(x, y, y < h ? (x < w ? 0xffff0000 : 0xff00ff00) : (x < w ? 0xff0000ff : 0xffffffff));
-    return picture;
-}
-
 bool isPlain(const QImage &image)
 {
     if (image.size() != QSize(512, 512))
@@ -59,107 +22,7 @@ class tst_masterimage : public QObject
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir dir;
-
-    QString write(const QString &name, const QByteArray &bytes)
-    {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return {};
-        return path;
-    }
-
 private slots:
-    void picturesDecodeAtTheirNaturalSize_data()
-    {
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<QSize>("size");
-        QTest::newRow("BMP 1600x400") << QStringLiteral("BMP") << QSize(1600, 400);
-        QTest::newRow("BMP 3x5") << QStringLiteral("BMP") << QSize(3, 5);
-        QTest::newRow("JPEG 640x480") << QStringLiteral("JPEG") << QSize(640, 480);
-    }
-    void picturesDecodeAtTheirNaturalSize()
-    {
-        QFETCH(QString, format);
-        QFETCH(QSize, size);
-        const QString path = dir.filePath(QStringLiteral("picture.") + format.toLower());
-        QVERIFY(quadrants(size).save(path, format.toLatin1().constData(), 100));
-        const QImage picture = MasterImage::decodePicture(path);
-        QCOMPARE(picture.size(), size);
-        QCOMPARE(picture.format(), QImage::Format_RGB32);
-        if (format == QLatin1String("BMP"))
-            QCOMPARE(picture, quadrants(size));
-    }
-
-    void unreadablePicturesGiveNoImage_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("empty file") << QByteArray() << QStringLiteral("empty.bmp");
-        QTest::newRow("text") << QByteArray("not a picture at all\n") << QStringLiteral("text.jpg");
-        QTest::newRow("truncated BMP header") << QByteArray("BM\x10\0\0\0", 6) << QStringLiteral("short.bmp");
-        QTest::newRow("JPEG signature only") << QByteArray("\xff\xd8\xff\xe0\0\x10JFIF", 10) << QStringLiteral("sig.jpg");
-        QTest::newRow("BMP claiming 60000x60000") << bmpHeaderClaiming(60000, 60000) << QStringLiteral("huge.bmp");
-        QTest::newRow("BMP claiming negative width") << bmpHeaderClaiming(-40, 40) << QStringLiteral("negative.bmp");
-    }
-    void unreadablePicturesGiveNoImage()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, name);
-        const QString path = write(name, bytes);
-        QVERIFY(!path.isEmpty());
-        QVERIFY(MasterImage::decodePicture(path).isNull());
-    }
-
-    void missingPathsGiveNoImage_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("empty path") << QString();
-        QTest::newRow("no such file") << QStringLiteral("/nonexistent/picture.bmp");
-        QTest::newRow("a folder") << QStringLiteral("/tmp");
-    }
-    void missingPathsGiveNoImage()
-    {
-        QFETCH(QString, path);
-        QVERIFY(MasterImage::decodePicture(path).isNull());
-    }
-
-    // The saver finds the picture by the bytes the settings file stores, whatever they are.
-    void picturesAreFoundByTheirOwnBytes_data()
-    {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<bool>("swappedForPipe"); // replaced by a named pipe after the settings were read
-        for (const auto &[row, name] : testfiles::awkwardFileNames())
-            QTest::newRow(row) << name << false;
-        QTest::newRow("swapped for a named pipe") << QByteArray("swapped.bmp") << true;
-    }
-    void picturesAreFoundByTheirOwnBytes()
-    {
-        QFETCH(QByteArray, name);
-        QFETCH(bool, swappedForPipe);
-        const QString plain = dir.filePath(QStringLiteral("plain.bmp"));
-        QVERIFY(quadrants(QSize(6, 4)).save(plain, "BMP"));
-        const QByteArray picture = QFile::encodeName(dir.path()) + '/' + name;
-        QVERIFY(::rename(QFile::encodeName(plain).constData(), picture.constData()) == 0);
-        const QString ini = dir.filePath(QStringLiteral("Helixcavern.ini"));
-        QVERIFY(testfiles::writeFile(ini, testfiles::settingsBytes(" 1", picture, " 20")));
-        const Settings settings = SettingsFile::load(ini, dir.path());
-        QCOMPARE(settings.textureSource, Settings::Picture);
-        if (swappedForPipe) {
-            QVERIFY(::unlink(picture.constData()) == 0);
-            QVERIFY(::mkfifo(picture.constData(), 0600) == 0);
-        }
-        ::alarm(20); // a blocking open of the pipe would wait for a writer forever
-        const QImage decoded = MasterImage::decodePicture(settings.pictureFile);
-        ::alarm(0);
-        ::unlink(picture.constData());
-        QCOMPARE(decoded.isNull(), swappedForPipe);
-        if (!swappedForPipe)
-            QCOMPARE(decoded, quadrants(QSize(6, 4)));
-    }
-
     void noSourceGivesThePlainMaster()
     {
         QVERIFY(isPlain(MasterImage::scaleToMaster(QImage())));
@@ -176,7 +39,7 @@ private slots:
     void anySourceFillsTheWholeMaster()
     {
         QFETCH(QSize, size);
-        const QImage master = MasterImage::scaleToMaster(quadrants(size));
+        const QImage master = MasterImage::scaleToMaster(testfiles::quadrants(size));
         QCOMPARE(master.size(), QSize(512, 512));
         // Quadrant borders land where the stretch puts them, with no border and no blend.
         QCOMPARE(master.pixel(0, 0), 0xffff0000u);
@@ -202,11 +65,6 @@ private slots:
         QImage source(4, 4, QImage::Format_ARGB32);
         source.fill(qRgba(10, 200, 30, alpha));
         QCOMPARE(MasterImage::scaleToMaster(source).pixel(100, 100), qRgb(10, 200, 30));
-        const QString path = dir.filePath(QStringLiteral("alpha.bmp"));
-        QVERIFY(source.save(path, "BMP"));
-        const QImage decoded = MasterImage::decodePicture(path);
-        QVERIFY(!decoded.isNull());
-        QCOMPARE(decoded.pixel(1, 1), qRgb(10, 200, 30));
     }
 };
 

@@ -128,7 +128,7 @@ private slots:
         QVERIFY(testfiles::writeFile(broken, "BM not a picture"));
         Settings settings;
         settings.textureSource = source;
-        settings.pictureFile = picture.isEmpty() ? QString() : picture == "good" ? good : broken;
+        settings.pictureFile = FileName::fromText(picture.isEmpty() ? QString() : picture == "good" ? good : broken);
         FakeWindowSystem windows;
         windows.hasDesktop = hasDesktop;
         QCOMPARE(runWith(windows, settings, {}, [](SaverRunner &saver) { saver.end(0); }), 0);

@@ -82,12 +82,12 @@ void tst_settingslocation::filePathFor()
                                : home + QStringLiteral("/.config/helixcavern/Helixcavern.ini");
     // Permission bits decide, so the rule is asked as an ordinary user.
     QVERIFY(testusers::runAsOrdinaryUser(
-        [&] { return SettingsLocation::filePathFor(program, configHome, home) == wanted; }));
+        [&] { return SettingsLocation::filePathFor(FileName::fromText(program), configHome, home) == FileName::fromText(wanted); }));
 }
 
 void tst_settingslocation::saveMakesThePrivateConfigurationFolder()
 {
-    const QString file = path(QStringLiteral("config/helixcavern/Helixcavern.ini"));
+    const FileName file = FileName::fromText(path(QStringLiteral("config/helixcavern/Helixcavern.ini")));
     Settings settings;
     settings.textureSource = Settings::Desktop;
     settings.speed = 42.0f;
@@ -97,14 +97,14 @@ void tst_settingslocation::saveMakesThePrivateConfigurationFolder()
              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser
                  | QFile::ExeUser);
     // Read back by the same rule the saver uses.
-    QCOMPARE(SettingsFile::load(file, dir_->path()).speed, 42.0f);
+    QCOMPARE(SettingsFile::load(file).speed, 42.0f);
 }
 
 void tst_settingslocation::saveWhereNoFolderCanBeMadeFails()
 {
     QVERIFY(testfiles::writeFile(path(QStringLiteral("plain")), "x"));
     QString error;
-    QVERIFY(!SettingsFile::save(Settings{}, path(QStringLiteral("plain/helixcavern/Helixcavern.ini")), &error));
+    QVERIFY(!SettingsFile::save(Settings{}, FileName::fromText(path(QStringLiteral("plain/helixcavern/Helixcavern.ini"))), &error));
     QVERIFY(error.contains(QStringLiteral("plain")));
 }
 
@@ -150,15 +150,17 @@ void tst_settingslocation::folderOfProgram()
                            : expected == QLatin1String(".") ? QFile::decodeName(tmp)
                                                             : QFile::decodeName(tmp) + u'/' + expected;
     // Execute permission decides, so the look-up runs as an ordinary user.
-    QVERIFY(testusers::runAsOrdinaryUser([&] { return SettingsLocation::folderOfProgram(argv0, searchPath, tmp) == wanted; }));
+    QVERIFY(testusers::runAsOrdinaryUser(
+        [&] { return SettingsLocation::folderOfProgram(argv0, searchPath, tmp) == FileName::fromText(wanted); }));
 }
 
 void tst_settingslocation::unknownProgramFolderMeansTheConfigurationFolder()
 {
     // Never "/Helixcavern.ini" (the root folder is writable for root).
-    QCOMPARE(SettingsLocation::filePathFor(QString(), QStringLiteral("/cfg"), QStringLiteral("/home/u")),
-             QStringLiteral("/cfg/helixcavern/Helixcavern.ini"));
-    QCOMPARE(QFileInfo(SettingsLocation::programFolder()), QFileInfo(QCoreApplication::applicationDirPath()));
+    QCOMPARE(SettingsLocation::filePathFor(FileName(), QStringLiteral("/cfg"), QStringLiteral("/home/u")).bytes(),
+             QByteArray("/cfg/helixcavern/Helixcavern.ini"));
+    QCOMPARE(QFileInfo(QFile::decodeName(SettingsLocation::programFolder().bytes())),
+             QFileInfo(QCoreApplication::applicationDirPath()));
 }
 
 QTEST_GUILESS_MAIN(tst_settingslocation)

@@ -2,8 +2,6 @@
 #include "tests/support/DialogFixture.h"
 
 #include "button/SkinnedButton.h"
-#include "settings/FilePath.h"
-#include "settings/SettingsLocation.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,6 +22,11 @@ QString DialogFixture::settingsPath() const { return dir_.filePath(QStringLitera
 
 SettingsDialog *DialogFixture::open(qint16 source, const QString &picture, float speed, const QString &settingsFile)
 {
+    return open(source, FileName::fromText(picture), speed, settingsFile);
+}
+
+SettingsDialog *DialogFixture::open(qint16 source, const FileName &picture, float speed, const QString &settingsFile)
+{
     if (dialog_)
         dialog_->hide();
     dialog_.reset();
@@ -31,10 +34,8 @@ SettingsDialog *DialogFixture::open(qint16 source, const QString &picture, float
     Settings settings;
     settings.textureSource = source;
     settings.pictureFile = picture;
-    // As the settings file's reader fills it in; the dialog picks the chooser's folder itself.
-    settings.pictureFolder = FilePath::isReadableFile(picture) ? FilePath::folderOf(picture) : SettingsLocation::programFolder();
     settings.speed = speed;
-    dialog_ = std::make_unique<SettingsDialog>(settings, settingsFile.isEmpty() ? settingsPath() : settingsFile);
+    dialog_ = std::make_unique<SettingsDialog>(settings, FileName::fromText(settingsFile.isEmpty() ? settingsPath() : settingsFile));
     QObject::connect(dialog_.get(), &SettingsDialog::finished, [this](int status) { finished_.append(status); });
     dialog_->open();
     return QTest::qWaitForWindowExposed(dialog_.get()) ? dialog_.get() : nullptr;

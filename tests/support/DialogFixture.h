@@ -28,8 +28,10 @@ public:
     QString settingsPath() const;
 
     // Builds a dialog for these settings (any earlier one is closed first), opens it and waits
-    // until its window is shown; null when it never was.
+    // until its window is shown; null when it never was. The picture is named by its text or by its
+    // own bytes.
     SettingsDialog *open(qint16 source, const QString &picture, float speed, const QString &settingsPath = {});
+    SettingsDialog *open(qint16 source, const FileName &picture, float speed, const QString &settingsPath = {});
     SettingsDialog *dialog() const { return dialog_.get(); }
     // The dialog's control with this object name, or null.
     template <class T = QWidget> T *control(const char *name) const

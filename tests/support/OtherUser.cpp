@@ -9,13 +9,26 @@
 
 namespace testusers {
 
+std::pair<uid_t, gid_t> ordinaryUser()
+{
+    if (::geteuid() != 0)
+        return {::geteuid(), ::getegid()};
+    const passwd *nobody = ::getpwnam("nobody");
+    return {nobody ? nobody->pw_uid : 65534, nobody ? nobody->pw_gid : 65534};
+}
+
+uid_t anotherUser() { return ordinaryUser().first + 1000; }
+
+bool giveTo(const QString &path, uid_t uid)
+{
+    return ::geteuid() != 0 || ::lchown(QFile::encodeName(path).constData(), uid, gid_t(-1)) == 0;
+}
+
 bool runAsOrdinaryUser(const std::function<bool()> &check)
 {
     if (::geteuid() != 0)
         return check();
-    const passwd *nobody = ::getpwnam("nobody");
-    const uid_t uid = nobody ? nobody->pw_uid : 65534;
-    const gid_t gid = nobody ? nobody->pw_gid : 65534;
+    const auto [uid, gid] = ordinaryUser();
     const pid_t child = ::fork();
     if (child == 0) {
         const bool dropped = ::setgid(gid) == 0 && ::setuid(uid) == 0;

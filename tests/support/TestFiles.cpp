@@ -74,4 +74,15 @@ bool writeTwoColourPicture(const QString &path, QRgb left, QRgb right, QSize siz
     return picture.save(path, format, 100);
 }
 
+QImage quadrants(QSize size)
+{
+    QImage picture(size, QImage::Format_RGB32);
+    const int w = size.width() / 2;
+    const int h = size.height() / 2;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            picture.setPixel(x, y, y < h ? (x < w ? 0xffff0000 : 0xff00ff00) : (x < w ? 0xff0000ff : 0xffffffff));
+    return picture;
+}
+
 } // namespace testfiles

@@ -1,12 +1,16 @@
 // Files the tests write and read: settings files with the keys in Shift-JIS, pictures, raw bytes.
 #pragma once
 
+#include "files/FileName.h"
+
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QRgb>
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 #include <utility>
 
@@ -38,5 +42,10 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // given), saved at the best quality; true when it was written.
 bool writeTwoColourPicture(const QString &path, QRgb left, QRgb right, QSize size = QSize(320, 200),
                            const char *format = nullptr);
+// A picture of four quadrants: red and green above, blue and white below.
+QImage quadrants(QSize size);
 
 } // namespace testfiles
+
+// A name in QCOMPARE's messages: its bytes.
+inline char *toString(const FileName &name) { return QTest::toString(name.bytes()); }

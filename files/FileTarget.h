@@ -1,7 +1,8 @@
 // The file a path names, reached only through symbolic links that the running user may trust.
 #pragma once
 
-#include "settings/FileDescriptor.h"
+#include "files/FileDescriptor.h"
+#include "files/FileName.h"
 
 #include <QByteArray>
 #include <QString>
@@ -24,7 +25,7 @@ public:
     // the path ends in a folder name ("/", "." or ".."), or it is empty or holds a NUL byte:
     // `error` then says why, naming the path, and `errorCode` gets the errno value that fits
     // (ENOENT for a missing folder, EPERM for another user's link).
-    static std::optional<FileTarget> resolve(const QByteArray &path, QString *error = nullptr,
+    static std::optional<FileTarget> resolve(const FileName &path, QString *error = nullptr,
                                              int *errorCode = nullptr);
 
     // The final folder, open for use as the folder argument of the *at() calls (O_PATH).

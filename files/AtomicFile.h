@@ -20,9 +20,6 @@ class FileTarget;
 class AtomicFile
 {
 public:
-    // Resolves `path` (see FileTarget) and replaces the file it names.
-    static bool replace(const QString &path, QByteArrayView bytes, QString *error = nullptr);
-
     // Replaces `target` with `bytes`. A file already there keeps its permission bits and, where
     // the user may give them, its owner and group. It is not replaced, and false is returned with
     // the reason in `error`, when it is not a regular file, has become a link since `target` was

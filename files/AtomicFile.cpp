@@ -3,11 +3,10 @@
 // QSaveFile is not used: it commits a file cut short when a write stops part way (a full disk or a
 // file-size limit gives a short write first and the error only on the next call), and it leaves
 // its named temporary behind when the process is killed.
-#include "settings/AtomicFile.h"
+#include "files/AtomicFile.h"
 
-#include "settings/FileDescriptor.h"
-#include "settings/FilePath.h"
-#include "settings/FileTarget.h"
+#include "files/FileDescriptor.h"
+#include "files/FileTarget.h"
 
 #include <QRandomGenerator>
 
@@ -234,12 +233,6 @@ bool AtomicFile::isTemporaryNameFor(const QByteArray &candidate, const QByteArra
 }
 
 void AtomicFile::useUnnamedFiles(bool use) { unnamedFilesUsed = use; }
-
-bool AtomicFile::replace(const QString &path, QByteArrayView bytes, QString *error)
-{
-    const std::optional<FileTarget> target = FileTarget::resolve(FilePath::encodeName(path), error);
-    return target && replace(*target, bytes, error);
-}
 
 bool AtomicFile::replace(const FileTarget &target, QByteArrayView bytes, QString *error)
 {

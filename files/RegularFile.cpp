@@ -1,5 +1,5 @@
 // Opening a file for reading in one step; see RegularFile.h.
-#include "settings/RegularFile.h"
+#include "files/RegularFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -27,9 +27,17 @@ RegularFile::Opened RegularFile::open(int folder, const QByteArray &name, bool f
     return opened;
 }
 
-std::unique_ptr<QFile> RegularFile::openForReading(const QByteArray &path)
+bool RegularFile::isReadable(const FileName &name)
 {
-    Opened opened = open(AT_FDCWD, path, true);
+    QByteArray path = name.bytes();
+    if (path.endsWith('/'))
+        path.chop(1);
+    return open(AT_FDCWD, path, true).isRegular();
+}
+
+std::unique_ptr<QFile> RegularFile::openForReading(const FileName &name)
+{
+    Opened opened = open(AT_FDCWD, name.bytes(), true);
     if (!opened.isRegular())
         return nullptr;
     auto file = std::make_unique<QFile>();

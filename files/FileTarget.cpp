@@ -1,7 +1,5 @@
 // The file a path names, through trusted links only; see FileTarget.h.
-#include "settings/FileTarget.h"
-
-#include "settings/FilePath.h"
+#include "files/FileTarget.h"
 
 #include <QList>
 
@@ -27,7 +25,7 @@ struct Failure {
     }
 };
 
-QString shown(const QByteArray &path) { return FilePath::displayName(FilePath::decodeName(path)); }
+QString shown(const QByteArray &path) { return FileName(path).toDisplayString(); }
 
 QByteArray joined(const QByteArray &folder, const QByteArray &name)
 {
@@ -72,33 +70,34 @@ FileTarget::FileTarget(FileDescriptor folder, QByteArray folderPath, QByteArray 
 
 QString FileTarget::path() const { return shown(joined(folderPath_, name_)); }
 
-std::optional<FileTarget> FileTarget::resolve(const QByteArray &path, QString *error, int *errorCode)
+std::optional<FileTarget> FileTarget::resolve(const FileName &path, QString *error, int *errorCode)
 {
     const Failure fail{error, errorCode};
-    if (path.isEmpty() || path.contains('\0'))
-        return fail(ENOENT, QStringLiteral("\"%1\" is not a file name").arg(shown(path)));
+    const QByteArray &bytes = path.bytes();
+    if (bytes.isEmpty() || bytes.contains('\0'))
+        return fail(ENOENT, QStringLiteral("\"%1\" is not a file name").arg(shown(bytes)));
 
-    QByteArray folderPath = path.startsWith('/') ? QByteArray("/") : QByteArray(".");
+    QByteArray folderPath = bytes.startsWith('/') ? QByteArray("/") : QByteArray(".");
     FileDescriptor folder = openFolder(folderPath.constData());
     QList<QByteArray> pending;
-    pushNames(pending, path);
-    bool endsInFolder = path.endsWith('/');
+    pushNames(pending, bytes);
+    bool endsInFolder = bytes.endsWith('/');
     int links = 0;
     while (true) {
         if (!folder.valid())
             return fail(errno, QStringLiteral("cannot open the folder %1: %2")
                                    .arg(shown(folderPath), QString::fromLocal8Bit(std::strerror(errno))));
         if (pending.isEmpty() || endsInFolder)
-            return fail(EISDIR, QStringLiteral("%1 names a folder, not a file").arg(shown(path)));
+            return fail(EISDIR, QStringLiteral("%1 names a folder, not a file").arg(shown(bytes)));
         const QByteArray name = pending.takeLast();
         const bool last = pending.isEmpty();
         if (name == ".") {
             if (last)
-                return fail(EISDIR, QStringLiteral("%1 names a folder, not a file").arg(shown(path)));
+                return fail(EISDIR, QStringLiteral("%1 names a folder, not a file").arg(shown(bytes)));
             continue;
         }
         if (last && name == "..")
-            return fail(EISDIR, QStringLiteral("%1 names a folder, not a file").arg(shown(path)));
+            return fail(EISDIR, QStringLiteral("%1 names a folder, not a file").arg(shown(bytes)));
 
         const QByteArray reached = joined(folderPath, name);
         FileDescriptor entry(::openat(folder.get(), name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
@@ -120,7 +119,7 @@ std::optional<FileTarget> FileTarget::resolve(const QByteArray &path, QString *e
                                        .arg(shown(reached)));
             if (++links > MaxLinks)
                 return fail(ELOOP, QStringLiteral("%1 leads through more than %2 symbolic links")
-                                       .arg(shown(path))
+                                       .arg(shown(bytes))
                                        .arg(MaxLinks));
             const std::optional<QByteArray> target = linkText(entry.get());
             if (!target || target->isEmpty())

@@ -1,7 +1,8 @@
 // Opening a file for reading in one step: never blocks, and what is checked is what is read.
 #pragma once
 
-#include "settings/FileDescriptor.h"
+#include "files/FileDescriptor.h"
+#include "files/FileName.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -30,10 +31,15 @@ public:
     // (error ELOOP).
     static Opened open(int folder, const QByteArray &name, bool followLinks);
 
-    // The regular file that the bytes of `path` name, links followed, opened as above and handed to
-    // a QFile on that very descriptor (for QImageReader and the like); null when it is missing,
-    // unreadable or not a regular file.
-    static std::unique_ptr<QFile> openForReading(const QByteArray &path);
+    // True when `name` (without one trailing '/') opens for reading, links followed, and is a
+    // regular file: a folder, a missing or unreadable file, an empty name, a device or a pipe give
+    // false.
+    static bool isReadable(const FileName &name);
+
+    // The regular file that `name` names, links followed, opened as above and handed to a QFile on
+    // that very descriptor (for QImageReader and the like); null when it is missing, unreadable or
+    // not a regular file.
+    static std::unique_ptr<QFile> openForReading(const FileName &name);
 
     // Reads `descriptor` from its position to the end; nothing when reading fails (errno set) or
     // the file holds more than `maxBytes` from there (errno EFBIG).
