@@ -7,6 +7,7 @@
 #include "platform/WindowCaptions.h"
 #include "dialog/SettingsDialog.h"
 #include "platform/CaptionSearch.h"
+#include "platform/StandardDescriptors.h"
 #include "platform/ToolkitX11.h"
 #include "platform/X11Display.h"
 #include "platform/X11DisplayPower.h"
@@ -156,6 +157,8 @@ int runHosted(int argc, char **argv, const X11Display &x11, const SaverRunner::T
 
 int Program::run(int argc, char **argv, const SaverRunner::Tuning &tuning)
 {
+    // Before anything is opened: no connection may take the number of a closed standard stream.
+    StandardDescriptors::ensureOpen();
     // Where /proc is missing, the settings file's folder is found from the program's own path.
     SettingsLocation::setProgramPath(argc > 0 && argv[0] ? QByteArray(argv[0]) : QByteArray());
     // Every mode talks to X11 windows by id, whatever session the desktop runs.
