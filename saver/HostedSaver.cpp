@@ -29,6 +29,11 @@ int HostedSaver::runInWindow(const Settings &settings, quint32 hostWindow, Displ
         std::fprintf(stderr, "helixcavern: there is no window 0x%lx to draw in\n", static_cast<unsigned long>(hostWindow));
         return 1;
     }
+    if (!host.showsDrawing()) {
+        std::fprintf(stderr, "helixcavern: window 0x%lx is input-only and cannot be drawn in\n",
+                     static_cast<unsigned long>(hostWindow));
+        return 1;
+    }
     HostWindowSystem windows(host, hostWindow, *hostSize);
     SaverRunner saver(settings, {.endOnInput = false, .framesOnlyWhileShowing = true}, windows, power, tuning);
     return runUntilSignalled(saver);

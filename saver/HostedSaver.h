@@ -17,8 +17,8 @@ class DisplayPower;
 class HostedSaver
 {
 public:
-    // Runs inside window `hostWindow`; returns the exit status (1 when the window does not exist or
-    // no OpenGL context can be had). Needs the application object.
+    // Runs inside window `hostWindow`; returns the exit status (1 when the window does not exist,
+    // takes only input, or no OpenGL context can be had). Needs the application object.
     static int runInWindow(const Settings &settings, quint32 hostWindow, DisplayPower *power,
                            SaverRunner::Tuning tuning = {});
     // Without a host window: full-screen windows of its own on every monitor, as the saver draws
