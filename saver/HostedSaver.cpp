@@ -10,18 +10,19 @@
 
 namespace {
 
-// Runs `saver` until it ends, ending it with status 0 on a termination signal.
-int runUntilSignalled(SaverRunner &saver)
+// Runs `saver` until it ends, ending it with status 0 on a termination signal, also one caught
+// before: that one ends it as soon as the start reaches the event loop.
+int runUntilSignalled(SaverRunner &saver, TerminationSignals &terminations)
 {
-    TerminationSignals signals_;
-    QObject::connect(&signals_, &TerminationSignals::requested, &saver, [&saver] { saver.end(0); });
+    QObject::connect(&terminations, &TerminationSignals::requested, &saver, [&saver] { saver.end(0); });
+    terminations.watch();
     return saver.run();
 }
 
 } // namespace
 
 int HostedSaver::runInWindow(const Settings &settings, quint32 hostWindow, DisplayPower *power,
-                             SaverRunner::Tuning tuning)
+                             TerminationSignals &terminations, SaverRunner::Tuning tuning)
 {
     X11HostWindow host(hostWindow);
     const std::optional<QSize> hostSize = host.size();
@@ -36,13 +37,14 @@ int HostedSaver::runInWindow(const Settings &settings, quint32 hostWindow, Displ
     }
     HostWindowSystem windows(host, hostWindow, *hostSize);
     SaverRunner saver(settings, {.endOnInput = false, .framesOnlyWhileShowing = true}, windows, power, tuning);
-    return runUntilSignalled(saver);
+    return runUntilSignalled(saver, terminations);
 }
 
-int HostedSaver::runOnRoot(const Settings &settings, DisplayPower *power, SaverRunner::Tuning tuning)
+int HostedSaver::runOnRoot(const Settings &settings, DisplayPower *power, TerminationSignals &terminations,
+                           SaverRunner::Tuning tuning)
 {
     // No host leaves a picture of the desktop here, and the screen is not captured.
     ScreenWindowSystem windows({.grabInput = false, .captureDesktop = false});
     SaverRunner saver(settings, {.endOnInput = false}, windows, power, tuning);
-    return runUntilSignalled(saver);
+    return runUntilSignalled(saver, terminations);
 }

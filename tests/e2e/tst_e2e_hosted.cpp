@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <QThread>
 
 #include <csignal>
 
@@ -62,6 +63,8 @@ struct Hosted {
             ShowTimeoutMs);
     }
     bool endsWithStatusZero() { return run->waitForExit(EndTimeoutMs) && run->exitedNormally() && run->exitCode() == 0; }
+    // Stopped by `signal`, it ends by that signal, as daemons expect.
+    bool endsBy(int signal) { return run->waitForExit(EndTimeoutMs) && run->endingSignal() == signal; }
 };
 } // namespace
 
@@ -79,6 +82,8 @@ private slots:
     void takesNoInputAndIgnoresIt();
     void endsOnSignals_data();
     void endsOnSignals();
+    void signalsDuringTheStartEndItByTheSignal_data();
+    void signalsDuringTheStartEndItByTheSignal();
     void endsWhenTheHostIsDestroyed();
     void resumesAfterStopAndContinue();
 };
@@ -124,7 +129,7 @@ void tst_e2e_hosted::fillsTheHostAndFollowsItsSize()
         QVERIFY2(hosted.drawsIn(hosted.host), qPrintable(QStringLiteral("after resizing to %1x%2").arg(size.width()).arg(size.height())));
     }
     hosted.run->sendSignal(SIGTERM);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(SIGTERM));
 }
 
 void tst_e2e_hosted::windowFromTheEnvironmentAndPrecedence_data()
@@ -151,7 +156,7 @@ void tst_e2e_hosted::windowFromTheEnvironmentAndPrecedence()
     QVERIFY(hosted.drawsIn(expected));
     QVERIFY(hosted.x.childrenOf(idFlagNamesSecond ? hosted.host : second).isEmpty());
     hosted.run->sendSignal(SIGTERM);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(SIGTERM));
 }
 
 void tst_e2e_hosted::daemonsDesktopPictureIsTheTexture()
@@ -171,7 +176,7 @@ void tst_e2e_hosted::daemonsDesktopPictureIsTheTexture()
     using tunnelshots::countNear;
     QVERIFY2(countNear(wall, left) >= 4 && countNear(wall, right) >= 4, qPrintable(tunnelshots::describe(wall)));
     hosted.run->sendSignal(SIGTERM);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(SIGTERM));
 }
 
 void tst_e2e_hosted::takesNoInputAndIgnoresIt()
@@ -185,7 +190,7 @@ void tst_e2e_hosted::takesNoInputAndIgnoresIt()
     QVERIFY(hosted.run->isRunning());
     QVERIFY(hosted.drawsIn(hosted.host));
     hosted.run->sendSignal(SIGTERM);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(SIGTERM));
 }
 
 void tst_e2e_hosted::endsOnSignals_data()
@@ -205,9 +210,36 @@ void tst_e2e_hosted::endsOnSignals()
     QElapsedTimer clock;
     clock.start();
     hosted.run->sendSignal(signal);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(signal));
     qInfo("ended %lld ms after the signal", static_cast<long long>(clock.elapsed()));
     QVERIFY(hosted.x.childrenOf(hosted.host).isEmpty());
+}
+
+// A daemon may stop the saver at any moment of its start; each such end is the clean one, in time.
+void tst_e2e_hosted::signalsDuringTheStartEndItByTheSignal_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // "HOST": the host window
+    QTest::addColumn<bool>("daemonNamesHost");  // XSCREENSAVER_WINDOW names it
+    QTest::newRow("--window-id") << QStringList{"--window-id", "HOST"} << false;
+    QTest::newRow("-root in the daemon's window") << QStringList{"-root"} << true;
+    QTest::newRow("--root on the root window") << QStringList{"--root"} << false;
+}
+
+void tst_e2e_hosted::signalsDuringTheStartEndItByTheSignal()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, daemonNamesHost);
+    Hosted hosted;
+    arguments.replaceInStrings(QStringLiteral("HOST"), hex(hosted.host));
+    const QList<int> stops{SIGTERM, SIGINT, SIGHUP};
+    for (int i = 0; i < 12; ++i) {
+        const int delayMs = 2 * i * i; // 0 to 242 ms, densest at the very start
+        const int signal = stops[i % stops.size()];
+        QVERIFY(hosted.start(arguments, daemonNamesHost ? daemonWindow(hex(hosted.host)) : QProcessEnvironment()));
+        QThread::msleep(delayMs);
+        hosted.run->sendSignal(signal);
+        QVERIFY2(hosted.endsBy(signal), qPrintable(QStringLiteral("signal %1 after %2 ms").arg(signal).arg(delayMs)));
+    }
 }
 
 void tst_e2e_hosted::endsWhenTheHostIsDestroyed()
@@ -238,7 +270,7 @@ void tst_e2e_hosted::resumesAfterStopAndContinue()
     QVERIFY(hosted.drawsIn(hosted.host));
     QVERIFY(hosted.run->isRunning());
     hosted.run->sendSignal(SIGTERM);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(SIGTERM));
 }
 
 QTEST_GUILESS_MAIN(tst_e2e_hosted)

@@ -8,6 +8,8 @@
 
 #include <X11/Xlib.h>
 
+#include <csignal>
+
 using namespace e2e;
 
 namespace {
@@ -229,6 +231,7 @@ void tst_e2e_startup::closedStreamsEndInTime_data()
         {"missing window", {"--window-id", "0x7fffff0"}, 1},
         {"help", {"--help"}, 0},
         {"unknown switch", {"/x"}, 0},
+        {"hosted, stopped", {"--window-id", "HOST"}, -SIGTERM},
     };
     for (const auto &[form, arguments, status] : forms)
         for (const auto &[stream, closed] : streams)
