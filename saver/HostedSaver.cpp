@@ -11,9 +11,12 @@
 namespace {
 
 // Runs `saver` until it ends, ending it with status 0 on a termination signal, also one caught
-// before: that one ends it as soon as the start reaches the event loop.
+// before: that one ends it before the saver makes anything, or, once it has begun, as soon as the
+// start reaches the event loop.
 int runUntilSignalled(SaverRunner &saver, TerminationSignals &terminations)
 {
+    if (terminations.received() != 0)
+        return 0;
     QObject::connect(&terminations, &TerminationSignals::requested, &saver, [&saver] { saver.end(0); });
     terminations.watch();
     return saver.run();
