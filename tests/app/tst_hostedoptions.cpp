@@ -284,7 +284,6 @@ void TestHostedOptions::messagesShowValuesPrintable_data()
     QTest::newRow("newline") << QByteArrayList{"--speed", "1\n0"} << QByteArray() << speed + R"("1\n0")";
     QTest::newRow("terminal title sequence")
         << QByteArrayList{"--speed", "1\x1b]0;pwned\x07"} << QByteArray() << speed + R"("1\x1b]0;pwned\x07")";
-    QTest::newRow("tab and carriage return") << QByteArrayList{"--speed", "\t5\r"} << QByteArray() << speed + R"("\t5\r")";
     QTest::newRow("eight-bit control introducer")
         << QByteArrayList{"--texture", "\xc2\x9b" "2J"} << QByteArray() << texture + R"("\x9b2J")";
     QTest::newRow("direction override") << QByteArrayList{"--texture", "\xe2\x80\xae" "abc"} << QByteArray()

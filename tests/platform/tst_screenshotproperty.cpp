@@ -21,48 +21,33 @@ QImage pattern(QSize size)
     return image;
 }
 
-// The test's own connection, standing in for the daemon.
-class Daemon
+// A pixmap of the screen's depth holding `picture`.
+Pixmap pixmapOf(Display *display, QImage picture)
 {
-public:
-    Daemon() : display_(XOpenDisplay(nullptr)) {}
-    ~Daemon()
-    {
-        if (display_)
-            XCloseDisplay(display_);
-    }
-    bool valid() const { return display_ != nullptr; }
+    const int screen = DefaultScreen(display);
+    const unsigned depth = unsigned(DefaultDepth(display, screen));
+    const Pixmap pixmap = XCreatePixmap(display, DefaultRootWindow(display), unsigned(picture.width()),
+                                        unsigned(picture.height()), depth);
+    XImage *image = XCreateImage(display, DefaultVisual(display, screen), depth, ZPixmap, 0,
+                                 reinterpret_cast<char *>(picture.bits()), unsigned(picture.width()),
+                                 unsigned(picture.height()), 32, int(picture.bytesPerLine()));
+    XPutImage(display, pixmap, DefaultGC(display, screen), image, 0, 0, 0, 0, unsigned(picture.width()),
+              unsigned(picture.height()));
+    image->data = nullptr; // the picture's
+    XDestroyImage(image);
+    return pixmap;
+}
 
-    Window window()
-    {
-        return XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 100, 100, 0, 0, 0);
-    }
-    // A pixmap of the screen's depth holding `picture`.
-    Pixmap pixmapOf(QImage picture)
-    {
-        const int screen = DefaultScreen(display_);
-        const Pixmap pixmap = XCreatePixmap(display_, DefaultRootWindow(display_), unsigned(picture.width()),
-                                            unsigned(picture.height()), unsigned(DefaultDepth(display_, screen)));
-        XImage *image = XCreateImage(display_, DefaultVisual(display_, screen), unsigned(DefaultDepth(display_, screen)),
-                                     ZPixmap, 0, reinterpret_cast<char *>(picture.bits()), unsigned(picture.width()),
-                                     unsigned(picture.height()), 32, int(picture.bytesPerLine()));
-        XPutImage(display_, pixmap, DefaultGC(display_, screen), image, 0, 0, 0, 0, unsigned(picture.width()),
-                  unsigned(picture.height()));
-        image->data = nullptr; // the picture's
-        XDestroyImage(image);
-        return pixmap;
-    }
-    void nameScreenshot(Window window, unsigned long pixmap, Atom type = XA_PIXMAP)
-    {
-        XChangeProperty(display_, window, XInternAtom(display_, "_SCREENSAVER_SCREENSHOT", False), type, 32,
+// A window whose _SCREENSAVER_SCREENSHOT names `pixmap` as a property of `type` (none for 0).
+Window hostWith(Display *display, unsigned long pixmap, Atom type = XA_PIXMAP)
+{
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 100, 100, 0, 0, 0);
+    if (pixmap != 0)
+        XChangeProperty(display, window, XInternAtom(display, "_SCREENSAVER_SCREENSHOT", False), type, 32,
                         PropModeReplace, reinterpret_cast<const unsigned char *>(&pixmap), 1);
-        XSync(display_, False);
-    }
-    Display *display() const { return display_; }
-
-private:
-    Display *display_;
-};
+    XSync(display, False);
+    return window;
+}
 
 } // namespace
 
@@ -71,6 +56,9 @@ class tst_screenshotproperty : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QVERIFY((display_ = XOpenDisplay(nullptr)) != nullptr); }
+    void cleanupTestCase() { XCloseDisplay(display_); }
+
     void sampledMasterIsTheMasterOfThePicture_data()
     {
         QTest::addColumn<QSize>("size");
@@ -83,12 +71,8 @@ private slots:
     void sampledMasterIsTheMasterOfThePicture()
     {
         QFETCH(QSize, size);
-        Daemon daemon;
-        QVERIFY(daemon.valid());
         const QImage picture = pattern(size);
-        const Window host = daemon.window();
-        daemon.nameScreenshot(host, daemon.pixmapOf(picture));
-        const std::unique_ptr<ScreenshotProperty> shot = ScreenshotProperty::open(host);
+        const std::unique_ptr<ScreenshotProperty> shot = ScreenshotProperty::open(hostWith(display_, pixmapOf(display_, picture)));
         QVERIFY(shot);
         QCOMPARE(shot->size(), size);
         QCOMPARE(MasterImage::sampleToMaster(shot.get()), MasterImage::scaleToMaster(picture));
@@ -105,18 +89,16 @@ private slots:
     void noUsablePixmapGivesNone()
     {
         QFETCH(QString, which);
-        Daemon daemon;
-        QVERIFY(daemon.valid());
-        const Window host = daemon.window();
-        const Pixmap pixmap = which == QLatin1String("bitmap")
-            ? XCreatePixmap(daemon.display(), host, 8, 8, 1)
-            : daemon.pixmapOf(pattern(QSize(8, 8)));
+        const Pixmap pixmap = which == QLatin1String("bitmap") ? XCreatePixmap(display_, DefaultRootWindow(display_), 8, 8, 1)
+                                                               : pixmapOf(display_, pattern(QSize(8, 8)));
         if (which == QLatin1String("freed"))
-            XFreePixmap(daemon.display(), pixmap);
-        if (which != QLatin1String("none"))
-            daemon.nameScreenshot(host, pixmap, which == QLatin1String("cardinal") ? XA_CARDINAL : XA_PIXMAP);
-        QVERIFY(!ScreenshotProperty::open(host));
+            XFreePixmap(display_, pixmap);
+        const Atom type = which == QLatin1String("cardinal") ? XA_CARDINAL : XA_PIXMAP;
+        QVERIFY(!ScreenshotProperty::open(hostWith(display_, which == QLatin1String("none") ? 0 : pixmap, type)));
     }
+
+private:
+    Display *display_ = nullptr;
 };
 
 QTEST_GUILESS_MAIN(tst_screenshotproperty)

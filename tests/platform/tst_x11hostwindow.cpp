@@ -128,15 +128,11 @@ void tst_x11hostwindow::onlyAnInputOutputWindowShowsDrawing()
     QFETCH(bool, shows);
     HostProgram x;
     QVERIFY(x.valid());
-    Window id = 0x1ff00001;
-    if (which == QLatin1String("input-output")) {
-        id = x.create(x.root(), QSize(40, 30));
-    } else if (which == QLatin1String("input-only")) {
-        XSetWindowAttributes attributes{};
-        id = XCreateWindow(x.display(), x.root(), 0, 0, 40, 30, 0, 0, InputOnly, CopyFromParent, 0, &attributes);
-        XMapWindow(x.display(), id);
-        x.sync();
-    }
+    XSetWindowAttributes none{};
+    const Window id = which == QLatin1String("input-output") ? x.create(x.root(), QSize(40, 30))
+        : which == QLatin1String("input-only") ? XCreateWindow(x.display(), x.root(), 0, 0, 40, 30, 0, 0, InputOnly, CopyFromParent, 0, &none)
+                                               : 0x1ff00001;
+    x.sync();
     QCOMPARE(X11HostWindow(id).showsDrawing(), shows);
 }
 
