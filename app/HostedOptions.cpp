@@ -120,9 +120,33 @@ std::optional<int> readSpeed(QByteArrayView text)
     return value;
 }
 
+constexpr qsizetype shownCharacters = 64; // of one value in a message; longer ones are cut
+
+// `bytes` as a message shows them: one line that sends the terminal no commands. Control and other
+// unprintable characters become escapes (\n, \x1b, \u{202e}), a backslash is doubled, and past
+// shownCharacters characters the rest is cut and "..." says so.
 QString shown(QByteArrayView bytes)
 {
-    return QString::fromLocal8Bit(bytes);
+    const QList<uint> characters = QString::fromLocal8Bit(bytes).toUcs4();
+    QString text;
+    for (qsizetype i = 0; i < characters.size() && i < shownCharacters; ++i) {
+        const char32_t c = characters[i];
+        if (c == '\\')
+            text += QStringLiteral("\\\\");
+        else if (c == '\n')
+            text += QStringLiteral("\\n");
+        else if (c == '\t')
+            text += QStringLiteral("\\t");
+        else if (c == '\r')
+            text += QStringLiteral("\\r");
+        else if (QChar::isPrint(c))
+            text += QString::fromUcs4(&c, 1);
+        else
+            text += QString::asprintf(c < 0x100 ? "\\x%02x" : "\\u{%04x}", unsigned(c));
+    }
+    if (characters.size() > shownCharacters)
+        text += QStringLiteral("...");
+    return text;
 }
 
 QString problem(QByteArrayView what, const QString &why)

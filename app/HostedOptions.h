@@ -27,7 +27,8 @@
 // an option: as a first argument it falls to the second-character rule and names no mode.
 //
 // Nothing throws: a problem comes back as a one-line message in `error`, and parsing stops at the
-// first one. The caller prints it on standard error and exits with status 2.
+// first one. The caller prints it on standard error and exits with status 2. The message shows the
+// arguments it quotes printable: control characters escaped, long ones cut after 64 characters.
 struct HostedOptions
 {
     enum class Texture { Desktop, Picture };

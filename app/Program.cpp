@@ -7,6 +7,8 @@
 #include "platform/WindowCaptions.h"
 #include "dialog/SettingsDialog.h"
 #include "platform/CaptionSearch.h"
+#include "platform/StandardDescriptors.h"
+#include "platform/TerminationSignals.h"
 #include "platform/ToolkitX11.h"
 #include "platform/X11Display.h"
 #include "platform/X11DisplayPower.h"
@@ -23,6 +25,7 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -126,7 +129,9 @@ Settings hostedSettings(const HostedOptions &options)
 
 // Hosted mode: the flags of a screen-saver daemon. Bad flags end with status 2 before anything is
 // drawn; the settings file is read but never written; no instance check (one process per monitor).
-int runHosted(int argc, char **argv, const X11Display &x11, const SaverRunner::Tuning &tuning)
+// `terminations` catch the daemon's signals from before the first connection: one caught before the
+// toolkit starts ends the mode there, one caught later ends the saver from its event loop.
+int runHostedMode(int argc, char **argv, TerminationSignals &terminations, const SaverRunner::Tuning &tuning)
 {
     const HostedOptions options = HostedOptions::parse(argumentBytes(argc, argv));
     if (!options.error.isEmpty()) {
@@ -143,29 +148,32 @@ int runHosted(int argc, char **argv, const X11Display &x11, const SaverRunner::T
         return 2;
     }
     const Settings settings = hostedSettings(options);
+    const X11Display x11; // held until the mode ends: see X11Display.h
     if (displayMissing(x11))
         return 1;
+    if (terminations.received() != 0)
+        return 0;
     return onSaverApplication(argc, argv, [&](DisplayPower &power) {
         return target.windowId
-                   ? HostedSaver::runInWindow(settings, *target.windowId, options.showFrameRate, &power, tuning)
-                   : HostedSaver::runOnRoot(settings, options.showFrameRate, &power, tuning);
+                   ? HostedSaver::runInWindow(settings, *target.windowId, options.showFrameRate, &power, terminations, tuning)
+                   : HostedSaver::runOnRoot(settings, options.showFrameRate, &power, terminations, tuning);
     });
 }
 
-} // namespace
-
-int Program::run(int argc, char **argv, const SaverRunner::Tuning &tuning)
+// Ends by the termination signal that stopped it, as daemons expect of the programs they stop.
+Program::End runHosted(int argc, char **argv, const SaverRunner::Tuning &tuning)
 {
-    // Where /proc is missing, the settings file's folder is found from the program's own path.
-    SettingsLocation::setProgramPath(argc > 0 && argv[0] ? QByteArray(argv[0]) : QByteArray());
-    // Every mode talks to X11 windows by id, whatever session the desktop runs.
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    TerminationSignals terminations;
+    const int status = runHostedMode(argc, argv, terminations, tuning);
+    return {status, terminations.received()};
+}
+
+// The modes of the original design: preview, dialog and the full-screen saver.
+int runOtherMode(int argc, char **argv, const QStringList &arguments, const SaverRunner::Tuning &tuning)
+{
     // One X connection for every question asked before the toolkit connects (instance check,
-    // display check), kept open until the process ends: see X11Display.h for why.
+    // display check), kept open until the mode ends: see X11Display.h for why.
     const X11Display x11;
-    const QStringList arguments = CommandLine::arguments(argc, argv);
-    if (HostedOptions::selects(arguments))
-        return runHosted(argc, argv, x11, tuning);
 
     const QString commandLine = arguments.join(u' ');
     warnIfShiftJisMissing();
@@ -185,4 +193,29 @@ int Program::run(int argc, char **argv, const SaverRunner::Tuning &tuning)
     if (letter == CommandLine::DialogLetter)
         return runDialog(argc, argv, settings);
     return runSaver(argc, argv, settings, letter == CommandLine::SaverLetter, tuning);
+}
+
+} // namespace
+
+Program::End Program::run(int argc, char **argv, const SaverRunner::Tuning &tuning)
+{
+    // Before anything is opened: no connection may take the number of a closed standard stream.
+    StandardDescriptors::ensureOpen();
+    // Where /proc is missing, the settings file's folder is found from the program's own path.
+    SettingsLocation::setProgramPath(argc > 0 && argv[0] ? QByteArray(argv[0]) : QByteArray());
+    // Every mode talks to X11 windows by id, whatever session the desktop runs.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    const QStringList arguments = CommandLine::arguments(argc, argv);
+    if (HostedOptions::selects(arguments))
+        return runHosted(argc, argv, tuning);
+    return {runOtherMode(argc, argv, arguments, tuning)};
+}
+
+void Program::endProcess(const End &end)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (end.signal != 0)
+        TerminationSignals::endBy(end.signal);
+    std::_Exit(end.status);
 }

@@ -11,9 +11,6 @@
 #include <QByteArray>
 #include <QtGlobal>
 
-#include <cstdio>
-#include <cstdlib>
-
 int main(int argc, char **argv)
 {
     benchreport::Probe probe;
@@ -23,8 +20,5 @@ int main(int argc, char **argv)
     const QByteArray drawing = qgetenv("HELIXCAVERN_BENCH_DRAWING");
     tuning.drawing.depthTest = drawing.contains("depth");
     tuning.drawing.immediateMode = drawing.contains("immediate");
-    const int status = Program::run(argc, argv, tuning);
-    std::fflush(stdout);
-    std::fflush(stderr);
-    std::_Exit(status);
+    Program::endProcess(Program::run(argc, argv, tuning));
 }

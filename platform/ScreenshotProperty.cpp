@@ -1,9 +1,10 @@
-// The desktop picture left on a host window; see ScreenshotProperty.h.
+// The desktop picture left on a host window, read row by row; see ScreenshotProperty.h.
 #include "platform/ScreenshotProperty.h"
 
-#include "platform/X11Display.h"
-#include "platform/X11ErrorTrap.h"
 #include "platform/X11WindowProperty.h"
+
+#include <QRgb>
+#include <QSysInfo>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -31,8 +32,6 @@ std::optional<Pixmap> screenshotPixmap(Display *display, Window window)
 // One colour channel of `pixel` under `mask`, as 8 bits.
 int channel(unsigned long pixel, unsigned long mask)
 {
-    if (mask == 0)
-        return 0;
     int shift = 0;
     while (((mask >> shift) & 1) == 0)
         ++shift;
@@ -40,53 +39,67 @@ int channel(unsigned long pixel, unsigned long mask)
     return int(((pixel & mask) >> shift) * 255 / maximum);
 }
 
-QImage imageOf(XImage *image)
+// Pixels held as 32-bit words in this machine's order, 8 bits a channel where Format_RGB32 has
+// them: a row is then its own words, made opaque.
+bool layoutMatchesRgb32(const XImage *image)
 {
-    QImage picture(image->width, image->height, QImage::Format_RGB32);
-    if (picture.isNull())
-        return {};
-    for (int y = 0; y < image->height; ++y) {
-        auto *row = reinterpret_cast<QRgb *>(picture.scanLine(y));
-        for (int x = 0; x < image->width; ++x) {
-            const unsigned long pixel = XGetPixel(image, x, y);
-            row[x] = qRgb(channel(pixel, image->red_mask), channel(pixel, image->green_mask),
-                          channel(pixel, image->blue_mask));
-        }
-    }
-    return picture;
+    return image->bits_per_pixel == 32 && image->red_mask == 0xff0000 && image->green_mask == 0x00ff00
+        && image->blue_mask == 0x0000ff && image->byte_order == (QSysInfo::ByteOrder == QSysInfo::LittleEndian ? LSBFirst : MSBFirst);
 }
 
 } // namespace
 
-QImage ScreenshotProperty::read(WindowId window)
+ScreenshotProperty::ScreenshotProperty() : errors_(connection_.get()) {}
+
+std::unique_ptr<ScreenshotProperty> ScreenshotProperty::open(WindowId window)
 {
-    X11Display connection;
-    Display *display = connection.get();
+    std::unique_ptr<ScreenshotProperty> shot(new ScreenshotProperty);
+    Display *display = shot->connection_.get();
     if (display == nullptr || window == 0)
-        return {};
-    // X errors from a pixmap or window that vanished are answers here, not faults.
-    const X11ErrorTrap errors(display);
-    QImage picture;
-    if (const std::optional<Pixmap> pixmap = screenshotPixmap(display, Window(window))) {
-        Window root = 0;
-        int x = 0, y = 0;
-        unsigned int width = 0, height = 0, border = 0, depth = 0;
-        if (XGetGeometry(display, *pixmap, &root, &x, &y, &width, &height, &border, &depth) && (depth == 24 || depth == 32)
-            && width > 0 && height > 0) {
-            if (XImage *image = XGetImage(display, *pixmap, 0, 0, width, height, AllPlanes, ZPixmap)) {
-                // A pixmap has no visual, so the image comes without colour masks: a true-colour
-                // pixmap holds its pixels as the screen's visual does.
-                const Visual *visual = DefaultVisual(display, DefaultScreen(display));
-                if (image->red_mask == 0 && visual->c_class == TrueColor) {
-                    image->red_mask = visual->red_mask;
-                    image->green_mask = visual->green_mask;
-                    image->blue_mask = visual->blue_mask;
-                }
-                if (image->red_mask != 0 && image->green_mask != 0 && image->blue_mask != 0)
-                    picture = imageOf(image);
-                XDestroyImage(image);
-            }
+        return nullptr;
+    const std::optional<Pixmap> pixmap = screenshotPixmap(display, Window(window));
+    if (!pixmap)
+        return nullptr;
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned int width = 0, height = 0, border = 0, depth = 0;
+    if (!XGetGeometry(display, *pixmap, &root, &x, &y, &width, &height, &border, &depth) || (depth != 24 && depth != 32)
+        || width == 0 || height == 0)
+        return nullptr;
+    // A pixmap has no visual, so its images come without colour masks: a true-colour pixmap holds
+    // its pixels as the screen's visual does.
+    const Visual *visual = DefaultVisual(display, DefaultScreen(display));
+    if (visual->c_class != TrueColor || visual->red_mask == 0 || visual->green_mask == 0 || visual->blue_mask == 0)
+        return nullptr;
+    shot->pixmap_ = *pixmap;
+    shot->size_ = QSize(int(width), int(height));
+    shot->redMask_ = visual->red_mask;
+    shot->greenMask_ = visual->green_mask;
+    shot->blueMask_ = visual->blue_mask;
+    shot->row_.resize(width);
+    return shot;
+}
+
+const std::uint32_t *ScreenshotProperty::row(int y)
+{
+    if (y < 0 || y >= size_.height())
+        return nullptr;
+    XImage *image = XGetImage(connection_.get(), pixmap_, 0, y, unsigned(size_.width()), 1, AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return nullptr;
+    image->red_mask = redMask_;
+    image->green_mask = greenMask_;
+    image->blue_mask = blueMask_;
+    if (layoutMatchesRgb32(image)) {
+        const auto *words = reinterpret_cast<const std::uint32_t *>(image->data);
+        for (std::size_t x = 0; x < row_.size(); ++x)
+            row_[x] = words[x] | 0xff000000u;
+    } else {
+        for (int x = 0; x < size_.width(); ++x) {
+            const unsigned long pixel = XGetPixel(image, x, 0);
+            row_[std::size_t(x)] = qRgb(channel(pixel, redMask_), channel(pixel, greenMask_), channel(pixel, blueMask_));
         }
     }
-    return picture;
+    XDestroyImage(image);
+    return row_.data();
 }

@@ -37,6 +37,17 @@ std::optional<QSize> X11HostWindow::size() const
     return QSize(attributes.width, attributes.height);
 }
 
+bool X11HostWindow::showsDrawing() const
+{
+    if (!display_.valid() || host_ == 0)
+        return false;
+    XWindowAttributes attributes{};
+    Status status = 0;
+    if (!errors_.succeeds([&] { status = XGetWindowAttributes(display_.get(), host_, &attributes); }) || status == 0)
+        return false;
+    return attributes.c_class == InputOutput;
+}
+
 bool X11HostWindow::holdsChild(WindowId window) const
 {
     if (!display_.valid() || host_ == 0 || window == 0)

@@ -24,6 +24,9 @@ public:
     // Inside size of the host (its border excluded) in pixels; nothing when there is no X server
     // or the id names no window.
     std::optional<QSize> size() const;
+    // True when what is drawn inside the host can show: it is an InputOutput window. An InputOnly
+    // one has no pixels, and the server refuses windows with pixels inside it.
+    bool showsDrawing() const;
 
     // True when `window` is, as the server sees it now, a child of the host.
     bool holdsChild(WindowId window) const;

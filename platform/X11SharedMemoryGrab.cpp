@@ -1,7 +1,7 @@
-// A rectangle of the X desktop read through shared memory; see X11SharedMemoryGrab.h.
+// Rows of a rectangle of the X desktop read through shared memory; see X11SharedMemoryGrab.h.
 #include "platform/X11SharedMemoryGrab.h"
 
-#include "platform/X11ErrorTrap.h"
+#include <QSysInfo>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -10,33 +10,29 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
-#include <memory>
-
-namespace {
-
-// The segment and the XImage over it, attached to the server until destroyed.
-struct SharedImage {
+// The segment and the XImage of one row over it, attached to the server until destroyed.
+struct X11SharedMemoryGrab::Segment {
     Display *display = nullptr;
-    XShmSegmentInfo segment{};
+    XShmSegmentInfo info{};
     XImage *image = nullptr;
     bool attached = false;
 
-    ~SharedImage()
+    ~Segment()
     {
         if (attached) {
-            XShmDetach(display, &segment);
+            XShmDetach(display, &info);
             XSync(display, False);
         }
         if (image != nullptr) {
             image->data = nullptr; // the segment is not XImage's to free
             XDestroyImage(image);
         }
-        if (segment.shmaddr != nullptr && segment.shmaddr != reinterpret_cast<char *>(-1))
-            shmdt(segment.shmaddr);
+        if (info.shmaddr != nullptr && info.shmaddr != reinterpret_cast<char *>(-1))
+            shmdt(info.shmaddr);
     }
 };
 
-void freeSharedImage(void *info) { delete static_cast<SharedImage *>(info); }
+namespace {
 
 // True colour with the red, green and blue bytes where Format_RGB32 has them.
 bool layoutMatchesRgb32(const XImage *image)
@@ -45,61 +41,62 @@ bool layoutMatchesRgb32(const XImage *image)
         && image->blue_mask == 0x0000ff && image->byte_order == (QSysInfo::ByteOrder == QSysInfo::LittleEndian ? LSBFirst : MSBFirst);
 }
 
-// Attaches the segment and reads `area` of the root window into it; false when the server refuses
-// either. A failed XShmAttach (a server that cannot reach our segment) arrives as an X error.
-bool attachAndRead(SharedImage *shared, const QRect &area)
-{
-    Display *display = shared->display;
-    const X11ErrorTrap errors(display);
-    shared->attached = XShmAttach(display, &shared->segment) != 0;
-    errors.sync();
-    const bool got = shared->attached && errors.errorCount() == 0
-        && XShmGetImage(display, DefaultRootWindow(display), shared->image, area.x(), area.y(), AllPlanes)
-        && errors.errorCount() == 0;
-    // Each way here ends in a round trip, so the count is final.
-    if (errors.errorCount() != 0)
-        shared->attached = false; // the server never attached it
-    return got;
-}
-
 } // namespace
 
-QImage X11SharedMemoryGrab::grab(_XDisplay *display, const QRect &area)
+X11SharedMemoryGrab::X11SharedMemoryGrab(_XDisplay *display, const QRect &area)
+    : display_(display), area_(area), errors_(display), segment_(std::make_unique<Segment>())
+{
+    segment_->display = display;
+}
+
+X11SharedMemoryGrab::~X11SharedMemoryGrab() = default;
+
+std::unique_ptr<X11SharedMemoryGrab> X11SharedMemoryGrab::open(_XDisplay *display, const QRect &area)
 {
     if (display == nullptr || area.isEmpty() || !XShmQueryExtension(display))
-        return {};
+        return nullptr;
     const int screen = DefaultScreen(display);
     if (!QRect(0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)).contains(area))
-        return {};
+        return nullptr;
     Visual *visual = DefaultVisual(display, screen);
     if (DefaultDepth(display, screen) != 24 || visual->c_class != TrueColor)
-        return {};
+        return nullptr;
 
-    auto shared = std::make_unique<SharedImage>();
-    shared->display = display;
-    shared->image = XShmCreateImage(display, visual, 24, ZPixmap, nullptr, &shared->segment, unsigned(area.width()),
-                                    unsigned(area.height()));
-    if (shared->image == nullptr || !layoutMatchesRgb32(shared->image))
-        return {};
-    const std::size_t bytes = std::size_t(shared->image->bytes_per_line) * std::size_t(shared->image->height);
-    shared->segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (shared->segment.shmid < 0)
-        return {};
-    shared->segment.shmaddr = static_cast<char *>(shmat(shared->segment.shmid, nullptr, 0));
+    XSync(display, False); // errors of earlier requests are not this reader's
+    std::unique_ptr<X11SharedMemoryGrab> grab(new X11SharedMemoryGrab(display, area));
+    Segment &segment = *grab->segment_;
+    segment.image = XShmCreateImage(display, visual, 24, ZPixmap, nullptr, &segment.info, unsigned(area.width()), 1);
+    if (segment.image == nullptr || !layoutMatchesRgb32(segment.image))
+        return nullptr;
+    segment.info.shmid = shmget(IPC_PRIVATE, std::size_t(segment.image->bytes_per_line), IPC_CREAT | 0600);
+    if (segment.info.shmid < 0)
+        return nullptr;
+    segment.info.shmaddr = static_cast<char *>(shmat(segment.info.shmid, nullptr, 0));
     // Marked for removal at once: the kernel frees it when both sides have let go, even if this
-    // process dies before the image is released.
-    shmctl(shared->segment.shmid, IPC_RMID, nullptr);
-    if (shared->segment.shmaddr == reinterpret_cast<char *>(-1))
-        return {};
-    shared->image->data = shared->segment.shmaddr;
-    shared->segment.readOnly = False;
+    // process dies before the reader ends.
+    shmctl(segment.info.shmid, IPC_RMID, nullptr);
+    if (segment.info.shmaddr == reinterpret_cast<char *>(-1))
+        return nullptr;
+    segment.image->data = segment.info.shmaddr;
+    segment.info.readOnly = False;
+    // A failed XShmAttach (a server that cannot reach our segment) arrives as an X error.
+    segment.attached = XShmAttach(display, &segment.info) != 0;
+    grab->errors_.sync();
+    if (grab->errors_.errorCount() != 0)
+        segment.attached = false; // the server never attached it
+    if (!segment.attached)
+        return nullptr;
+    return grab;
+}
 
-    XSync(display, False); // errors of earlier requests are not this grab's
-    if (!attachAndRead(shared.get(), area))
-        return {};
-
-    uchar *pixels = reinterpret_cast<uchar *>(shared->segment.shmaddr);
-    const qsizetype bytesPerLine = shared->image->bytes_per_line;
-    SharedImage *owner = shared.release();
-    return QImage(pixels, area.width(), area.height(), bytesPerLine, QImage::Format_RGB32, freeSharedImage, owner);
+const std::uint32_t *X11SharedMemoryGrab::row(int y)
+{
+    if (y < 0 || y >= area_.height())
+        return nullptr;
+    const int before = errors_.errorCount();
+    // A round trip: once it returns, every error of the request has been counted.
+    if (!XShmGetImage(display_, DefaultRootWindow(display_), segment_->image, area_.x(), area_.y() + y, AllPlanes)
+        || errors_.errorCount() != before)
+        return nullptr;
+    return reinterpret_cast<const std::uint32_t *>(segment_->info.shmaddr);
 }

@@ -4,6 +4,7 @@
 #include "platform/ScreenshotProperty.h"
 #include "platform/X11HostWindow.h"
 #include "saver/HostedWindow.h"
+#include "saver/MasterImage.h"
 
 #include <QGuiApplication>
 
@@ -13,7 +14,7 @@ HostWindowSystem::HostWindowSystem(X11HostWindow &host, quint32 hostWindow, QSiz
     connect(&host_, &X11HostWindow::ended, this, &SaverWindowSystem::surfaceLost);
 }
 
-QImage HostWindowSystem::desktopPicture(Place) { return ScreenshotProperty::read(hostWindow_); }
+QImage HostWindowSystem::desktopMaster(Place) { return MasterImage::sampleToMaster(ScreenshotProperty::open(hostWindow_).get()); }
 
 std::unique_ptr<SaverSurface> HostWindowSystem::createSurface(Place)
 {

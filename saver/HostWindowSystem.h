@@ -21,7 +21,7 @@ public:
     HostWindowSystem(X11HostWindow &host, quint32 hostWindow, QSize hostPixels);
 
     QList<Place> places() const override { return {HostPlace}; }
-    QImage desktopPicture(Place place) override;
+    QImage desktopMaster(Place place) override;
     std::unique_ptr<SaverSurface> createSurface(Place place) override;
     bool watchSurfaces() override;
     void flush() override;

@@ -2,16 +2,6 @@
 #include "saver/MasterImage.h"
 
 #include "picture/PictureFile.h"
-#include "saver/NearestScaler.h"
-
-
-namespace {
-PixelView viewOf(const QImage &rgb32)
-{
-    return {reinterpret_cast<const std::uint32_t *>(rgb32.constBits()), rgb32.width(), rgb32.height(),
-            rgb32.bytesPerLine() / 4};
-}
-} // namespace
 
 QImage MasterImage::scaleToMaster(const QImage &picture)
 {
@@ -20,11 +10,18 @@ QImage MasterImage::scaleToMaster(const QImage &picture)
     const QImage source = picture.format() == QImage::Format_RGB32 ? picture : PictureFile::opaque(picture);
     if (source.isNull())
         return {};
+    return sampleToMaster(source.size(),
+                          [&source](int y) { return reinterpret_cast<const std::uint32_t *>(source.constScanLine(y)); });
+}
+
+QImage MasterImage::sampleToMaster(QSize sourceSize, const NearestScaler::RowSource &rows)
+{
     QImage master(MasterSize, MasterSize, QImage::Format_RGB32);
-    if (master.isNull())
+    if (master.isNull()
+        || !NearestScaler::scaleRows(sourceSize.width(), sourceSize.height(), rows,
+                                     reinterpret_cast<std::uint32_t *>(master.bits()), MasterSize, MasterSize,
+                                     master.bytesPerLine() / 4))
         return {};
-    NearestScaler::scale(viewOf(source), reinterpret_cast<std::uint32_t *>(master.bits()), MasterSize,
-                         MasterSize, master.bytesPerLine() / 4);
     return master;
 }
 

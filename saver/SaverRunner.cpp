@@ -30,15 +30,15 @@ int SaverRunner::run()
 {
     stage("saver-entry");
     const QList<Place> places = windows_.places();
-    std::vector<QImage> sources;
+    std::vector<QImage> masters;
     for (const Place place : places)
-        sources.push_back(sourcePicture(place));
-    decodedPicture_.reset();
+        masters.push_back(sourceMaster(place));
+    pictureMaster_.reset();
     stage("source-picture");
     for (qsizetype i = 0; i < places.size(); ++i) {
-        if (!addSurface(places[i], sources[std::size_t(i)]))
+        if (!addSurface(places[i], masters[std::size_t(i)]))
             return 1;
-        sources[std::size_t(i)] = QImage(); // only the uploaded texture is needed from here on
+        masters[std::size_t(i)] = QImage(); // only the uploaded texture is needed from here on
     }
     stage("gl-state");
     if (!windows_.watchSurfaces())
@@ -59,30 +59,29 @@ int SaverRunner::run()
 }
 
 // The desktop source shows the place's desktop; where the window system has none, the picture
-// file when one is set, else the built-in wall. The picture source shows the file. A picture
-// file that cannot be decoded gives a null picture: the plain wall.
-QImage SaverRunner::sourcePicture(Place place)
+// file when one is set, else the built-in wall. The picture source shows the file.
+QImage SaverRunner::sourceMaster(Place place)
 {
     if (settings_.textureSource == Settings::Desktop) {
-        QImage desktop = windows_.desktopPicture(place);
+        const QImage desktop = windows_.desktopMaster(place);
         if (!desktop.isNull())
             return desktop;
     }
     if (settings_.pictureFile.isEmpty())
         return MasterImage::builtInWall();
-    return pictureFile();
+    return pictureMaster();
 }
 
-QImage SaverRunner::pictureFile()
+// A picture that cannot be decoded gives the plain wall.
+QImage SaverRunner::pictureMaster()
 {
-    if (!decodedPicture_)
-        decodedPicture_ = PictureFile::decode(settings_.pictureFile);
-    return *decodedPicture_;
+    if (!pictureMaster_)
+        pictureMaster_ = MasterImage::scaleToMaster(PictureFile::decode(settings_.pictureFile));
+    return *pictureMaster_;
 }
 
-bool SaverRunner::addSurface(Place place, const QImage &source)
+bool SaverRunner::addSurface(Place place, const QImage &master)
 {
-    const QImage master = MasterImage::scaleToMaster(source);
     std::unique_ptr<SaverSurface> surface = windows_.createSurface(place);
     SaverSurface *added = surface.get();
     surfaces_.emplace_back(place, std::move(surface));
@@ -98,8 +97,8 @@ void SaverRunner::addPlace(Place place)
     if (ended_)
         return;
     // The new place shows nothing of ours yet, so its desktop can still be taken.
-    const bool added = addSurface(place, sourcePicture(place));
-    decodedPicture_.reset();
+    const bool added = addSurface(place, sourceMaster(place));
+    pictureMaster_.reset();
     if (!added) {
         end(1);
         return;

@@ -47,10 +47,10 @@ public:
 
     // Covers every place and draws until the saver ends; returns the exit status: 0 when input or
     // the loss of a surface ended it (or end() was called), 1 when no OpenGL context can be had.
-    // Order of the start: the texture picture of every place is taken (its desktop, or the picture
-    // file) before any surface is made; then, place by place, the master image is scaled, the
-    // surface made and shown, and its GL context and state prepared. Places added later get a
-    // surface (their picture taken first); removed ones lose theirs.
+    // Order of the start: the master image of every place is taken (from its desktop, or the
+    // picture file) before any surface is made; then, place by place, the surface is made and
+    // shown, and its GL context and state prepared. Places added later get a surface (their master
+    // taken first); removed ones lose theirs.
     int run();
     // Ends the saver with `status`: stops the frames, releases every surface and leaves run().
     void end(int status);
@@ -61,9 +61,9 @@ public:
 private:
     using Place = SaverWindowSystem::Place;
 
-    QImage sourcePicture(Place place);
-    QImage pictureFile();
-    bool addSurface(Place place, const QImage &source);
+    QImage sourceMaster(Place place);
+    QImage pictureMaster();
+    bool addSurface(Place place, const QImage &master);
     void addPlace(Place place);
     void removePlace(Place place);
     void followExposure();
@@ -81,7 +81,7 @@ private:
     std::vector<std::pair<Place, std::unique_ptr<SaverSurface>>> surfaces_;
     QElapsedTimer rateClock_;  // since the first frame of the second being measured
     qint64 rateFrames_ = 0;
-    std::optional<QImage> decodedPicture_; // the picture file, decoded once for the places of the start
+    std::optional<QImage> pictureMaster_; // the picture file's master, made once for the places of the start
     QEventLoop loop_;
     bool ended_ = false;
     int status_ = 0;

@@ -10,8 +10,8 @@
 #include <memory>
 
 // A place is what one surface covers: a monitor, or the host window of a daemon. The saver runner
-// asks for every place's desktop picture before it makes any surface (so no surface of the saver
-// is on the picture), then makes one surface per place; it follows places added and removed while
+// asks for every place's desktop before it makes any surface (so no surface of the saver is on the
+// picture), then makes one surface per place; it follows places added and removed while
 // it runs. Input, loss and exposure of the surfaces come as signals of this object.
 class SaverWindowSystem : public QObject
 {
@@ -24,9 +24,11 @@ public:
     using QObject::QObject;
 
     virtual QList<Place> places() const = 0;
-    // The desktop under `place` as it is now, at the place's size in device pixels; a null image
-    // when this window system has none to give (no capture, or the capture failed).
-    virtual QImage desktopPicture(Place place) = 0;
+    // The desktop under `place` as it is now (at the place's size in device pixels), as the master
+    // image takes it: MasterImage::sampleToMaster, which reads only the rows the master takes, so
+    // the cost follows the master's size and not the screen's. A null image when this window
+    // system has none to give (no capture, or the capture failed).
+    virtual QImage desktopMaster(Place place) = 0;
     // A surface that covers `place`, shown. The caller owns it.
     virtual std::unique_ptr<SaverSurface> createSurface(Place place) = 0;
     // Called once the surfaces made at the start are prepared: from here on their loss is

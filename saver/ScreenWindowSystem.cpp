@@ -2,6 +2,7 @@
 #include "saver/ScreenWindowSystem.h"
 
 #include "platform/X11DesktopCapture.h"
+#include "saver/MasterImage.h"
 #include "saver/SaverWindow.h"
 
 #include <QGuiApplication>
@@ -22,12 +23,12 @@ QList<SaverWindowSystem::Place> ScreenWindowSystem::places() const
 }
 
 // The screen's part of the desktop as it is now, taken before any saver window covers it.
-QImage ScreenWindowSystem::desktopPicture(Place place)
+QImage ScreenWindowSystem::desktopMaster(Place place)
 {
     if (!options_.captureDesktop)
         return {};
     QScreen *screen = screenOf(place);
-    return X11DesktopCapture::capture(screen, screen->geometry().size());
+    return MasterImage::sampleToMaster(X11DesktopCapture::open(screen, screen->geometry().size()).get());
 }
 
 std::unique_ptr<SaverSurface> ScreenWindowSystem::createSurface(Place place)

@@ -20,7 +20,7 @@ public:
     explicit ScreenWindowSystem(Options options);
 
     QList<Place> places() const override;
-    QImage desktopPicture(Place place) override;
+    QImage desktopMaster(Place place) override;
     std::unique_ptr<SaverSurface> createSurface(Place place) override;
     void flush() override;
 

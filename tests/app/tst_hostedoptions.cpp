@@ -41,6 +41,8 @@ private slots:
     void refusesBadFlagsNamingTheOption();
     void refusesMalformedEnvironmentWindow_data();
     void refusesMalformedEnvironmentWindow();
+    void messagesShowValuesPrintable_data();
+    void messagesShowValuesPrintable();
     void pictureKeepsBytesThatAreNotText();
     void helpStopsReadingButAnEarlierErrorWins();
     void usageNamesEveryKnownOption();
@@ -268,6 +270,46 @@ void TestHostedOptions::refusesMalformedEnvironmentWindow()
         HostedOptions::resolveTarget(HostedOptions::parse(words("--window-id 0x42")), environmentWindow);
     QCOMPARE(named.error, QString());
     QCOMPARE(named.windowId, WindowId(0x42));
+}
+
+// A value reaches the terminal as one line of printable text: no escape sequence, no second line,
+// not a hundred kilobytes.
+void TestHostedOptions::messagesShowValuesPrintable_data()
+{
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<QByteArray>("environmentWindow");
+    QTest::addColumn<QString>("shown"); // the message's end
+    const QString speed = QStringLiteral("expected a whole number from 1 to 100, got ");
+    const QString texture = QStringLiteral("expected \"desktop\" or \"picture\", got ");
+    QTest::newRow("newline") << QByteArrayList{"--speed", "1\n0"} << QByteArray() << speed + R"("1\n0")";
+    QTest::newRow("terminal title sequence")
+        << QByteArrayList{"--speed", "1\x1b]0;pwned\x07"} << QByteArray() << speed + R"("1\x1b]0;pwned\x07")";
+    QTest::newRow("eight-bit control introducer")
+        << QByteArrayList{"--texture", "\xc2\x9b" "2J"} << QByteArray() << texture + R"("\x9b2J")";
+    QTest::newRow("direction override") << QByteArrayList{"--texture", "\xe2\x80\xae" "abc"} << QByteArray()
+                                        << texture + R"("\u{202e}abc")";
+    QTest::newRow("backslash doubled") << QByteArrayList{"--texture", R"(a\n)"} << QByteArray() << texture + R"("a\\n")";
+    QTest::newRow("printable text kept") << QByteArrayList{"--texture", "\xe7\x94\xbb\xe5\x83\x8f"} << QByteArray()
+                                         << texture + QStringLiteral("\"画像\"");
+    QTest::newRow("64 characters kept whole")
+        << QByteArrayList{"--speed", QByteArray(64, '9')} << QByteArray() << speed + '"' + QString(64, u'9') + '"';
+    QTest::newRow("100 KB value cut")
+        << QByteArrayList{"--speed", QByteArray(100000, '9')} << QByteArray() << speed + '"' + QString(64, u'9') + "...\"";
+    QTest::newRow("unknown option") << QByteArrayList{"--ro\not"} << QByteArray()
+                                    << R"(--ro\not: unknown option (helixcavern --help lists them))";
+    QTest::newRow("variable") << QByteArrayList{"--root"} << QByteArray("0x1\x1b[2J")
+                              << QStringLiteral("expected an X window id (0x and hexadecimal digits, or decimal digits; "
+                                                "not 0, at most 32 bits), got \"0x1\\x1b[2J\"");
+}
+
+void TestHostedOptions::messagesShowValuesPrintable()
+{
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QByteArray, environmentWindow);
+    QFETCH(QString, shown);
+    const HostedOptions options = HostedOptions::parse(arguments);
+    const QString error = options.error.isEmpty() ? HostedOptions::resolveTarget(options, environmentWindow).error : options.error;
+    QVERIFY2(error.endsWith(shown), qPrintable(error));
 }
 
 void TestHostedOptions::pictureKeepsBytesThatAreNotText()

@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <QThread>
 
 #include <csignal>
 
@@ -62,6 +63,8 @@ struct Hosted {
             ShowTimeoutMs);
     }
     bool endsWithStatusZero() { return run->waitForExit(EndTimeoutMs) && run->exitedNormally() && run->exitCode() == 0; }
+    // Stopped by `signal`, it ends by that signal, as daemons expect.
+    bool endsBy(int signal) { return run->waitForExit(EndTimeoutMs) && run->endingSignal() == signal; }
 };
 } // namespace
 
@@ -82,6 +85,8 @@ private slots:
     void takesNoInputAndIgnoresIt();
     void endsOnSignals_data();
     void endsOnSignals();
+    void signalsDuringTheStartEndItByTheSignal_data();
+    void signalsDuringTheStartEndItByTheSignal();
     void endsWhenTheHostIsDestroyed();
     void resumesAfterStopAndContinue();
 };
@@ -127,7 +132,7 @@ void tst_e2e_hosted::fillsTheHostAndFollowsItsSize()
         QVERIFY2(hosted.drawsIn(hosted.host), qPrintable(QStringLiteral("after resizing to %1x%2").arg(size.width()).arg(size.height())));
     }
     hosted.run->sendSignal(SIGTERM);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(SIGTERM));
 }
 
 void tst_e2e_hosted::windowFromTheEnvironmentAndPrecedence_data()
@@ -154,7 +159,7 @@ void tst_e2e_hosted::windowFromTheEnvironmentAndPrecedence()
     QVERIFY(hosted.drawsIn(expected));
     QVERIFY(hosted.x.childrenOf(idFlagNamesSecond ? hosted.host : second).isEmpty());
     hosted.run->sendSignal(SIGTERM);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(SIGTERM));
 }
 
 void tst_e2e_hosted::daemonsDesktopPictureIsTheTexture()
@@ -174,7 +179,7 @@ void tst_e2e_hosted::daemonsDesktopPictureIsTheTexture()
     using tunnelshots::countNear;
     QVERIFY2(countNear(wall, left) >= 4 && countNear(wall, right) >= 4, qPrintable(tunnelshots::describe(wall)));
     hosted.run->sendSignal(SIGTERM);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(SIGTERM));
 }
 
 // No picture on the host and no picture file: the built-in wall, whose streaming shows as most
@@ -196,7 +201,7 @@ void tst_e2e_hosted::withoutDesktopPictureTheBuiltInWallMoves()
     const qsizetype all = qsizetype(first.width()) * first.height();
     QVERIFY2(changed * 2 > all, qPrintable(QStringLiteral("%1 of %2 pixels changed").arg(changed).arg(all)));
     hosted.run->sendSignal(SIGTERM);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(SIGTERM));
 }
 
 void tst_e2e_hosted::frameRateShowsInTheCorner_data()
@@ -231,7 +236,7 @@ void tst_e2e_hosted::frameRateShowsInTheCorner()
     // The figure comes after the first second of frames.
     QCOMPARE(waitUntil(textShows, shown ? ShowTimeoutMs : 2500), shown);
     hosted.run->sendSignal(SIGTERM);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(SIGTERM));
 }
 
 void tst_e2e_hosted::takesNoInputAndIgnoresIt()
@@ -245,7 +250,7 @@ void tst_e2e_hosted::takesNoInputAndIgnoresIt()
     QVERIFY(hosted.run->isRunning());
     QVERIFY(hosted.drawsIn(hosted.host));
     hosted.run->sendSignal(SIGTERM);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(SIGTERM));
 }
 
 void tst_e2e_hosted::endsOnSignals_data()
@@ -265,9 +270,36 @@ void tst_e2e_hosted::endsOnSignals()
     QElapsedTimer clock;
     clock.start();
     hosted.run->sendSignal(signal);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(signal));
     qInfo("ended %lld ms after the signal", static_cast<long long>(clock.elapsed()));
     QVERIFY(hosted.x.childrenOf(hosted.host).isEmpty());
+}
+
+// A daemon may stop the saver at any moment of its start; each such end is the clean one, in time.
+void tst_e2e_hosted::signalsDuringTheStartEndItByTheSignal_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // "HOST": the host window
+    QTest::addColumn<bool>("daemonNamesHost");  // XSCREENSAVER_WINDOW names it
+    QTest::newRow("--window-id") << QStringList{"--window-id", "HOST"} << false;
+    QTest::newRow("-root in the daemon's window") << QStringList{"-root"} << true;
+    QTest::newRow("--root on the root window") << QStringList{"--root"} << false;
+}
+
+void tst_e2e_hosted::signalsDuringTheStartEndItByTheSignal()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, daemonNamesHost);
+    Hosted hosted;
+    arguments.replaceInStrings(QStringLiteral("HOST"), hex(hosted.host));
+    const QList<int> stops{SIGTERM, SIGINT, SIGHUP};
+    for (int i = 0; i < 12; ++i) {
+        const int delayMs = 2 * i * i; // 0 to 242 ms, densest at the very start
+        const int signal = stops[i % stops.size()];
+        QVERIFY(hosted.start(arguments, daemonNamesHost ? daemonWindow(hex(hosted.host)) : QProcessEnvironment()));
+        QThread::msleep(delayMs);
+        hosted.run->sendSignal(signal);
+        QVERIFY2(hosted.endsBy(signal), qPrintable(QStringLiteral("signal %1 after %2 ms").arg(signal).arg(delayMs)));
+    }
 }
 
 void tst_e2e_hosted::endsWhenTheHostIsDestroyed()
@@ -298,7 +330,7 @@ void tst_e2e_hosted::resumesAfterStopAndContinue()
     QVERIFY(hosted.drawsIn(hosted.host));
     QVERIFY(hosted.run->isRunning());
     hosted.run->sendSignal(SIGTERM);
-    QVERIFY(hosted.endsWithStatusZero());
+    QVERIFY(hosted.endsBy(SIGTERM));
 }
 
 QTEST_GUILESS_MAIN(tst_e2e_hosted)

@@ -1,11 +1,14 @@
 // Start-up end to end: the real helixcavern under Xvfb refuses to run beside an open saver or
-// settings dialog, and ends at once on an unknown switch, creating no window either way.
+// settings dialog, and ends at once on an unknown switch, creating no window either way; a start
+// with closed standard streams ends as an ordinary one does.
 #include "tests/support/E2eHarness.h"
 
 #include <QProcess>
 #include <QTest>
 
 #include <X11/Xlib.h>
+
+#include <csignal>
 
 using namespace e2e;
 
@@ -64,6 +67,8 @@ private slots:
     void modesStartWithoutABlocker();
     void noDisplayEndsWithAClearError_data();
     void noDisplayEndsWithAClearError();
+    void closedStreamsEndInTime_data();
+    void closedStreamsEndInTime();
 };
 
 void tst_e2e_startup::openInstanceBlocksEveryMode_data()
@@ -210,6 +215,50 @@ void tst_e2e_startup::noDisplayEndsWithAClearError()
     QCOMPARE(process.exitCode(), status);
     if (status != 0)
         QVERIFY(process.readAllStandardError().contains("cannot connect to the X display"));
+}
+
+// A daemon may start the program with a standard stream closed; a connection that took its number
+// would receive the messages and hang the end.
+void tst_e2e_startup::closedStreamsEndInTime_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // "HOST": a window of the test's own
+    QTest::addColumn<QList<int>>("closed");
+    QTest::addColumn<int>("status"); // below 0: sent that signal once it draws, and ended by it
+    const QList<std::pair<const char *, QList<int>>> streams{
+        {"stdin", {0}}, {"stdout", {1}}, {"stderr", {2}}, {"all three", {0, 1, 2}}};
+    const QList<std::tuple<const char *, QStringList, int>> forms{
+        {"bad flag", {"--speed", "0"}, 2},
+        {"missing window", {"--window-id", "0x7fffff0"}, 1},
+        {"help", {"--help"}, 0},
+        {"unknown switch", {"/x"}, 0},
+        {"hosted, stopped", {"--window-id", "HOST"}, -SIGTERM},
+    };
+    for (const auto &[form, arguments, status] : forms)
+        for (const auto &[stream, closed] : streams)
+            QTest::addRow("%s, %s closed", form, stream) << arguments << closed << status;
+}
+
+void tst_e2e_startup::closedStreamsEndInTime()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QList<int>, closed);
+    QFETCH(int, status);
+    XServer x;
+    QVERIFY(x.isRunning());
+    ProgramCopy program;
+    QVERIFY(program.isValid());
+    const WindowId host = x.createWindow(QRect(0, 0, 320, 240));
+    arguments.replaceInStrings(QStringLiteral("HOST"), QStringLiteral("0x%1").arg(host, 0, 16));
+    Run run(program, x, arguments, {}, closed);
+    QVERIFY(run.started());
+    if (status < 0) {
+        QVERIFY(waitUntil([&] { return !x.childrenOf(host).isEmpty() && x.isViewable(x.childrenOf(host).first()); }, ShowTimeoutMs));
+        run.sendSignal(-status);
+    }
+    QVERIFY2(run.waitForExit(EndAtOnceMs), "the program must end as it does with its streams open");
+    QCOMPARE(run.endingSignal(), status < 0 ? -status : 0);
+    if (status >= 0)
+        QCOMPARE(run.exitCode(), status);
 }
 
 QTEST_GUILESS_MAIN(tst_e2e_startup)

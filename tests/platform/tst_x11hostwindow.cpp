@@ -50,6 +50,8 @@ private slots:
     void sizeIsTheInside();
     void noWindowHasNoSize_data();
     void noWindowHasNoSize();
+    void onlyAnInputOutputWindowShowsDrawing_data();
+    void onlyAnInputOutputWindowShowsDrawing();
     void holdsOnlyItsOwnChildren_data();
     void holdsOnlyItsOwnChildren();
     void endsEmbedding_data();
@@ -109,6 +111,29 @@ void tst_x11hostwindow::noWindowHasNoSize()
     // A failed look-up leaves the connection usable: a real window is still measured.
     const Window real = x.create(x.root(), QSize(30, 20));
     QCOMPARE(X11HostWindow(real).size(), std::optional<QSize>(QSize(30, 20)));
+}
+
+void tst_x11hostwindow::onlyAnInputOutputWindowShowsDrawing_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<bool>("shows");
+    QTest::newRow("input and output") << QStringLiteral("input-output") << true;
+    QTest::newRow("input only") << QStringLiteral("input-only") << false;
+    QTest::newRow("no window") << QStringLiteral("none") << false;
+}
+
+void tst_x11hostwindow::onlyAnInputOutputWindowShowsDrawing()
+{
+    QFETCH(QString, which);
+    QFETCH(bool, shows);
+    HostProgram x;
+    QVERIFY(x.valid());
+    XSetWindowAttributes none{};
+    const Window id = which == QLatin1String("input-output") ? x.create(x.root(), QSize(40, 30))
+        : which == QLatin1String("input-only") ? XCreateWindow(x.display(), x.root(), 0, 0, 40, 30, 0, 0, InputOnly, CopyFromParent, 0, &none)
+                                               : 0x1ff00001;
+    x.sync();
+    QCOMPARE(X11HostWindow(id).showsDrawing(), shows);
 }
 
 void tst_x11hostwindow::holdsOnlyItsOwnChildren_data()

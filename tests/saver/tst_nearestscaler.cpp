@@ -105,6 +105,39 @@ private slots:
         QCOMPARE(dst[3 * 6 + 3], 0x00010001u);
     }
 
+    // A source read row by row costs the destination's rows, not its own, each read once.
+    void rowSourceIsAskedOnlyForTheRowsTaken_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("rowsAsked");
+        QTest::newRow("16000 high: 512 rows") << 16000 << Master;
+        QTest::newRow("1080 high: 512 rows") << 1080 << Master;
+        QTest::newRow("300 high: each once") << 300 << 300;
+        QTest::newRow("1 high: once") << 1 << 1;
+    }
+    void rowSourceIsAskedOnlyForTheRowsTaken()
+    {
+        QFETCH(int, height);
+        QFETCH(int, rowsAsked);
+        const std::vector<std::uint32_t> row(3, 0);
+        std::vector<int> asked;
+        std::vector<std::uint32_t> dst(Master * Master);
+        QVERIFY(NearestScaler::scaleRows(3, height, [&](int y) { asked.push_back(y); return row.data(); }, dst.data(),
+                                         Master, Master, Master));
+        QCOMPARE(int(asked.size()), rowsAsked);
+        for (std::size_t i = 1; i < asked.size(); ++i)
+            QVERIFY(asked[i] > asked[i - 1]);
+        QCOMPARE(asked.back(), NearestScaler::sourceIndex(Master - 1, height, Master));
+    }
+
+    void rowThatCannotBeHadFailsTheScaling()
+    {
+        const std::vector<std::uint32_t> row(4, 0);
+        std::vector<std::uint32_t> dst(Master * Master);
+        QVERIFY(!NearestScaler::scaleRows(4, 1000, [&](int y) { return y < 900 ? row.data() : nullptr; }, dst.data(),
+                                          Master, Master, Master));
+    }
+
     void emptySourceLeavesDestinationAlone_data()
     {
         QTest::addColumn<int>("width");

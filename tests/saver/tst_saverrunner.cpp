@@ -54,12 +54,12 @@ class FakeWindowSystem : public SaverWindowSystem
 {
 public:
     QList<Place> places() const override { return places_; }
-    QImage desktopPicture(Place place) override
+    QImage desktopMaster(Place place) override
     {
         log.append(QStringLiteral("desktop %1").arg(place));
         if (!hasDesktop)
             return {};
-        QImage desktop(64, 48, QImage::Format_RGB32);
+        QImage desktop(MasterImage::MasterSize, MasterImage::MasterSize, QImage::Format_RGB32);
         desktop.fill(DesktopColour);
         return desktop;
     }

@@ -15,6 +15,7 @@
 #include <X11/Xutil.h>
 
 #include <csignal>
+#include <unistd.h>
 
 #ifndef HELIXCAVERN_EXE
 #error "HELIXCAVERN_EXE must name the built executable"
@@ -422,9 +423,14 @@ bool ProgramCopy::settingsExist() const { return QFile::exists(settingsFile()); 
 // ---- Run
 
 Run::Run(const ProgramCopy &program, const XServer &server, const QStringList &arguments,
-         const QProcessEnvironment &environment)
+         const QProcessEnvironment &environment, const QList<int> &closedStreams)
     : process_(std::make_unique<QProcess>())
 {
+    if (!closedStreams.isEmpty())
+        process_->setChildProcessModifier([closedStreams] {
+            for (const int number : closedStreams)
+                ::close(number);
+        });
     QProcessEnvironment combined = server.environment();
     combined.insert(environment);
     process_->setProcessEnvironment(combined);
@@ -468,6 +474,11 @@ int Run::exitCode() const { return process_->exitCode(); }
 bool Run::exitedNormally() const
 {
     return process_->state() == QProcess::NotRunning && process_->exitStatus() == QProcess::NormalExit;
+}
+// A process that a signal ended reports that signal as its exit code.
+int Run::endingSignal() const
+{
+    return process_->state() == QProcess::NotRunning && process_->exitStatus() == QProcess::CrashExit ? process_->exitCode() : 0;
 }
 QByteArray Run::standardError() { return process_->readAllStandardError(); }
 QByteArray Run::standardOutput() { return process_->readAllStandardOutput(); }

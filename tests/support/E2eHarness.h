@@ -110,9 +110,10 @@ class Run
 {
 public:
     // `arguments` are passed as separate argv entries; the program joins them with single blanks.
-    // `environment` adds variables to the server's environment.
+    // `environment` adds variables to the server's environment. The descriptors in `closedStreams`
+    // (0, 1, 2) are closed in the program, as a daemon may start it.
     Run(const ProgramCopy &program, const XServer &server, const QStringList &arguments,
-        const QProcessEnvironment &environment = {});
+        const QProcessEnvironment &environment = {}, const QList<int> &closedStreams = {});
     ~Run();
     Run(const Run &) = delete;
     Run &operator=(const Run &) = delete;
@@ -125,6 +126,7 @@ public:
     bool waitForExit(int timeoutMs); // true when the process ended within the time
     int exitCode() const;            // valid after a normal exit
     bool exitedNormally() const;     // ended by itself, not by a signal or a crash
+    int endingSignal() const;        // the signal that ended the process, as its parent saw it; 0 after a normal exit
     QByteArray standardError();
     QByteArray standardOutput();
     // Milliseconds from start until the process ended (valid after waitForExit returned true).
