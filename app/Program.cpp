@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/HostHandle.h"
 #include "app/HostedOptions.h"
+#include "app/XScreenSaverFile.h"
 #include "platform/WindowCaptions.h"
 #include "dialog/SettingsDialog.h"
 #include "platform/CaptionSearch.h"
@@ -131,8 +132,20 @@ Settings hostedSettings(const HostedOptions &options)
     return settings;
 }
 
+// Adds the saver to XScreenSaver's list in ~/.xscreensaver or takes it out; needs no display.
+int changeXScreenSaverList(HostedOptions::Registration registration)
+{
+    const QString path = XScreenSaverFile::userFilePath();
+    const XScreenSaverFile::Outcome outcome = registration == HostedOptions::Registration::AddToXScreenSaver
+                                                  ? XScreenSaverFile::add(path)
+                                                  : XScreenSaverFile::remove(path);
+    std::fprintf(outcome.isError ? stderr : stdout, "%s\n", qPrintable(outcome.message));
+    return outcome.status;
+}
+
 // Hosted mode: the flags of a screen-saver daemon. Bad flags end with status 2 before anything is
 // drawn; the settings file is read but never written; no instance check (one process per monitor).
+// --help, --version and the XScreenSaver list flags do their one thing and end.
 int runHosted(int argc, char **argv, const X11Display &x11, const SaverRunner::Tuning &tuning)
 {
     const HostedOptions options = HostedOptions::parse(argumentBytes(argc, argv));
@@ -144,6 +157,12 @@ int runHosted(int argc, char **argv, const X11Display &x11, const SaverRunner::T
         std::fputs(qPrintable(HostedOptions::usage()), stdout);
         return 0;
     }
+    if (options.version) {
+        std::fputs(qPrintable(HostedOptions::versionText()), stdout);
+        return 0;
+    }
+    if (options.registration)
+        return changeXScreenSaverList(*options.registration);
     const HostedOptions::Target target = HostedOptions::resolveTarget(options, qgetenv("XSCREENSAVER_WINDOW"));
     if (!target.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(target.error));
