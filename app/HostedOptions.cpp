@@ -7,7 +7,10 @@
 
 namespace {
 
-enum class Meaning { Root, WindowId, Ignored, ShowFrameRate, HideFrameRate, Texture, Picture, Speed, Help };
+enum class Meaning {
+    Root, WindowId, Ignored, ShowFrameRate, HideFrameRate, Texture, Picture, Speed, Help, Version, AddToXScreenSaver,
+    RemoveFromXScreenSaver
+};
 
 struct Flag
 {
@@ -31,6 +34,9 @@ constexpr std::array flags{
     Flag{"picture", true, false, Meaning::Picture},
     Flag{"speed", true, false, Meaning::Speed},
     Flag{"help", false, false, Meaning::Help},
+    Flag{"version", false, false, Meaning::Version},
+    Flag{"add-to-xscreensaver", false, false, Meaning::AddToXScreenSaver},
+    Flag{"remove-from-xscreensaver", false, false, Meaning::RemoveFromXScreenSaver},
 };
 
 constexpr int lowestSpeed = 1;
@@ -257,6 +263,15 @@ HostedOptions HostedOptions::parse(const QList<QByteArray> &arguments)
         case Meaning::Help:
             options.help = true;
             return options;
+        case Meaning::Version:
+            options.version = true;
+            return options;
+        case Meaning::AddToXScreenSaver:
+            options.registration = Registration::AddToXScreenSaver;
+            return options;
+        case Meaning::RemoveFromXScreenSaver:
+            options.registration = Registration::RemoveFromXScreenSaver;
+            return options;
         }
     }
     return options;
@@ -295,13 +310,26 @@ QString HostedOptions::usage()
         "  --speed N                  rotation speed, a whole number from 1 to 100\n"
         "  --fps, --no-fps            show the frame rate in the bottom-left corner, or not\n"
         "  --help                     print this text and exit\n"
+        "  --version                  print the program's version and exit\n"
         "  --window, --install, --noinstall, --visual V, --mono\n"
         "                             accepted for the daemons' sake and ignored\n"
         "The daemons' flags may also be written with one dash (-root, -window-id ID); a flag that\n"
         "takes a value may also be written --name=value. Flags win over the settings file\n"
         "Helixcavern.ini, which wins over the defaults (desktop, no picture, speed 20).\n"
         "\n"
-        "Exit status: 0 normal end, 1 no X display or no OpenGL, 2 bad hosted-mode option.\n");
+        "XScreenSaver's list of savers, the programs: resource of ~/.xscreensaver:\n"
+        "  --add-to-xscreensaver      add \"helixcavern --root\" to the list (made from the system's\n"
+        "                             default list when there is no ~/.xscreensaver yet)\n"
+        "  --remove-from-xscreensaver take every helixcavern entry out of the list\n"
+        "\n"
+        "Exit status: 0 normal end, 1 no X display, no OpenGL, a window that is missing or only\n"
+        "takes input, or ~/.xscreensaver left unchanged because it cannot be read or written,\n"
+        "2 bad option. Ended by SIGTERM, SIGINT or SIGHUP, hosted mode ends by that same signal.\n");
+}
+
+QString HostedOptions::versionText()
+{
+    return QStringLiteral("helixcavern " HELIXCAVERN_VERSION "\n");
 }
 
 QStringList HostedOptions::knownOptions()

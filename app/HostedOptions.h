@@ -20,9 +20,14 @@
 //   --texture desktop|picture, --picture FILE, --speed N (whole number from 1 to 100)
 //   --fps, --no-fps          show the frame rate in a corner, or not (the last one wins)
 //   --help                   usage on standard output; parsing stops there
+//   --version                the program's name and version on standard output; parsing stops there
+//   --add-to-xscreensaver, --remove-from-xscreensaver
+//                            add the saver to, or take it out of, the programs: list of the user's
+//                            ~/.xscreensaver; parsing stops there
 //   --window, --install, --noinstall, --visual V, --mono: accepted and ignored
-// The flags daemons pass (--root, --window-id, --fps, --no-fps and the ignored ones) may also be written with one
-// dash (-root, -window-id ID); the settings flags and --help only with two. A flag that takes a
+// The flags daemons pass (--root, --window-id, --fps, --no-fps and the ignored ones) may also be
+// written with one dash (-root, -window-id ID); the settings flags, --help, --version and the
+// XScreenSaver flags only with two. A flag that takes a
 // value reads it from the next argument, or from the same one after '=' (--speed=30). "-h" is not
 // an option: as a first argument it falls to the second-character rule and names no mode.
 //
@@ -32,6 +37,7 @@
 struct HostedOptions
 {
     enum class Texture { Desktop, Picture };
+    enum class Registration { AddToXScreenSaver, RemoveFromXScreenSaver };
 
     // Where the saver draws.
     struct Target
@@ -47,7 +53,10 @@ struct HostedOptions
     std::optional<QByteArray> picture; // the file name's own bytes, as they came in argv
     std::optional<int> speed;
     bool showFrameRate = false;
-    bool help = false; // --help was given: print usage() on standard output and exit with 0
+    bool help = false;    // --help was given: print usage() on standard output and exit with 0
+    bool version = false; // --version was given: print versionText() on standard output and exit with 0
+    // --add-to-xscreensaver or --remove-from-xscreensaver was given: change ~/.xscreensaver, no saver
+    std::optional<Registration> registration;
     QString error;     // not empty: the command line is bad, and this line (no newline) says why
 
     // True when `arguments` (without the program name) ask for hosted mode: the first argument is
@@ -68,6 +77,9 @@ struct HostedOptions
 
     // The help text for the terminal, in English, ending in a newline.
     static QString usage();
+
+    // "helixcavern " and the project's version, ending in a newline.
+    static QString versionText();
 
     // Every flag the parser accepts, in its two-dash spelling ("--root", "--speed", ...).
     static QStringList knownOptions();

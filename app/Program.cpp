@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/HostHandle.h"
 #include "app/HostedOptions.h"
+#include "app/XScreenSaverFile.h"
 #include "platform/WindowCaptions.h"
 #include "dialog/SettingsDialog.h"
 #include "platform/CaptionSearch.h"
@@ -127,10 +128,22 @@ Settings hostedSettings(const HostedOptions &options)
     return settings;
 }
 
+// Adds the saver to XScreenSaver's list in ~/.xscreensaver or takes it out; needs no display.
+int changeXScreenSaverList(HostedOptions::Registration registration)
+{
+    const FileName path = XScreenSaverFile::userFilePath();
+    const XScreenSaverFile::Outcome outcome = registration == HostedOptions::Registration::AddToXScreenSaver
+                                                  ? XScreenSaverFile::add(path)
+                                                  : XScreenSaverFile::remove(path);
+    std::fprintf(outcome.isError ? stderr : stdout, "%s\n", qPrintable(outcome.message));
+    return outcome.status;
+}
+
 // Hosted mode: the flags of a screen-saver daemon. Bad flags end with status 2 before anything is
 // drawn; the settings file is read but never written; no instance check (one process per monitor).
-// `terminations` catch the daemon's signals from before the first connection: one caught before the
-// toolkit starts ends the mode there, one caught later ends the saver from its event loop.
+// --help, --version and the XScreenSaver list flags do their one thing and end. `terminations`
+// catch the daemon's signals from before the first connection: one caught before the toolkit
+// starts ends the mode there, one caught later ends the saver from its event loop.
 int runHostedMode(int argc, char **argv, TerminationSignals &terminations, const SaverRunner::Tuning &tuning)
 {
     const HostedOptions options = HostedOptions::parse(argumentBytes(argc, argv));
@@ -142,6 +155,12 @@ int runHostedMode(int argc, char **argv, TerminationSignals &terminations, const
         std::fputs(qPrintable(HostedOptions::usage()), stdout);
         return 0;
     }
+    if (options.version) {
+        std::fputs(qPrintable(HostedOptions::versionText()), stdout);
+        return 0;
+    }
+    if (options.registration)
+        return changeXScreenSaverList(*options.registration);
     const HostedOptions::Target target = HostedOptions::resolveTarget(options, qgetenv("XSCREENSAVER_WINDOW"));
     if (!target.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(target.error));

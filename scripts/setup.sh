@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages helixcavern needs to build, run and test; installs only what is missing.
+# Installs the Debian packages helixcavern needs to build, run, test and package; installs only what is missing.
 set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
@@ -7,6 +7,8 @@ packages=(
   fonts-ipafont-gothic qt6-translations-l10n
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   xscreensaver xsecurelock dpkg-dev file
+  libxml2-utils desktop-file-utils
+  build-essential debhelper lintian autopkgtest
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the full suite, the unit tests again under AddressSanitizer
-# and UndefinedBehaviorSanitizer, and a short run of each fuzz target.
+# and UndefinedBehaviorSanitizer, a short run of each fuzz target, and last the Debian package
+# (built, checked with lintian, its autopkgtests run on the installed package).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -39,6 +40,10 @@ for target in settings handle; do
   fuzzed=$((fuzzed + 1))
 done
 
+echo "== Debian package: dpkg-buildpackage, lintian, autopkgtest (build-deb)"
+"$top/scripts/package.sh" "$top/build-deb" | tee -a "$summary"
+packaged=$(sed -n 's/^package: \([0-9]*\) passed, 0 failed$/\1/p' "$summary")
+
 # One closing line over all stages; any failure has ended the script before this point.
-passed=$(( $(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$summary" | paste -sd+) + fuzzed ))
+passed=$(( $(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$summary" | paste -sd+) + fuzzed + packaged ))
 echo "summary: $passed passed, 0 failed"

@@ -1,6 +1,7 @@
 // Tests of the hosted-mode command line: which arguments choose it, what each host's command line gives, what is refused.
 #include "app/HostedOptions.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 #include <optional>
@@ -13,6 +14,8 @@ Q_DECLARE_METATYPE(WindowId)
 Q_DECLARE_METATYPE(Texture)
 Q_DECLARE_METATYPE(Picture)
 Q_DECLARE_METATYPE(Speed)
+using Registration = std::optional<HostedOptions::Registration>;
+Q_DECLARE_METATYPE(Registration)
 
 namespace {
 
@@ -45,6 +48,8 @@ private slots:
     void messagesShowValuesPrintable();
     void pictureKeepsBytesThatAreNotText();
     void helpStopsReadingButAnEarlierErrorWins();
+    void versionAndRegistrationStopReading_data();
+    void versionAndRegistrationStopReading();
     void usageNamesEveryKnownOption();
 };
 
@@ -230,6 +235,11 @@ void TestHostedOptions::refusesBadFlagsNamingTheOption_data()
     QTest::newRow("--picture empty") << QByteArrayList{"--root", "--picture", ""} << "--picture";
     QTest::newRow("--root=yes") << words("--root=yes") << "--root";
     QTest::newRow("--help=x") << words("--help=x") << "--help";
+    QTest::newRow("--version=2") << words("--version=2") << "--version";
+    QTest::newRow("-version one dash") << words("--root -version") << "-version";
+    QTest::newRow("--add-to-xscreensaver=yes") << words("--add-to-xscreensaver=yes") << "--add-to-xscreensaver";
+    QTest::newRow("-remove-from-xscreensaver one dash") << words("--root -remove-from-xscreensaver")
+                                                        << "-remove-from-xscreensaver";
 }
 
 void TestHostedOptions::refusesBadFlagsNamingTheOption()
@@ -333,11 +343,48 @@ void TestHostedOptions::helpStopsReadingButAnEarlierErrorWins()
     QCOMPARE(error.error, QStringLiteral("helixcavern: --speed: expected a whole number from 1 to 100, got \"abc\""));
 }
 
+void TestHostedOptions::versionAndRegistrationStopReading_data()
+{
+    using R = HostedOptions::Registration;
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<bool>("version");
+    QTest::addColumn<Registration>("registration");
+
+    QTest::newRow("--version") << words("--version") << true << Registration();
+    QTest::newRow("--version, later flags not read") << words("--root --version --speed abc") << true
+                                                     << Registration();
+    QTest::newRow("--add-to-xscreensaver") << words("--add-to-xscreensaver") << false
+                                           << Registration(R::AddToXScreenSaver);
+    QTest::newRow("--remove-from-xscreensaver, later flags not read")
+        << words("--remove-from-xscreensaver --add-to-xscreensaver") << false
+        << Registration(R::RemoveFromXScreenSaver);
+    QTest::newRow("first request wins") << words("--add-to-xscreensaver --version") << false
+                                        << Registration(R::AddToXScreenSaver);
+}
+
+void TestHostedOptions::versionAndRegistrationStopReading()
+{
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(bool, version);
+    QFETCH(Registration, registration);
+
+    QStringList texts;
+    for (const QByteArray &argument : arguments)
+        texts << QString::fromLatin1(argument);
+    QVERIFY(HostedOptions::selects(texts));
+    const HostedOptions options = HostedOptions::parse(arguments);
+    QCOMPARE(options.error, QString());
+    QCOMPARE(options.version, version);
+    QVERIFY(options.registration == registration);
+    QVERIFY(!options.help);
+}
+
 void TestHostedOptions::usageNamesEveryKnownOption()
 {
     const QString usage = HostedOptions::usage();
     const QStringList known = HostedOptions::knownOptions();
-    QCOMPARE(known.size(), 13);
+    QCOMPARE(known.size(), 16);
+    QVERIFY(QRegularExpression(QStringLiteral("^helixcavern [0-9]+\\.[0-9]+\\.[0-9]+\n$")).match(HostedOptions::versionText()).hasMatch());
     for (const QString &option : known) {
         QVERIFY2(usage.contains(option), qPrintable(option));
         // Every known option parses in its two-dash spelling (with a value where it takes one).

@@ -1,5 +1,5 @@
 # Installs the build into a fresh DESTDIR with prefix /usr and checks the exact set of files, the hack link and the icon's size.
-# cmake -DBUILD_DIR=<build folder> -DSTAGE=<scratch folder> -P InstallLayoutTest.cmake
+# cmake -DBUILD_DIR=<build folder> -DSTAGE=<scratch folder> -DEXPECTED=<installed-files.txt> -P InstallLayoutTest.cmake
 cmake_minimum_required(VERSION 3.25)
 
 set(failures 0)
@@ -15,15 +15,8 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed (${result}):\n${output}")
 endif()
 
-set(expected
-  usr/bin/helixcavern
-  usr/libexec/xscreensaver/helixcavern
-  usr/share/applications/helixcavern-settings.desktop
-  usr/share/applications/screensavers/helixcavern.desktop
-  usr/share/icons/hicolor/32x32/apps/helixcavern.png
-  usr/share/man/man1/helixcavern.1.gz
-  usr/share/xscreensaver/config/helixcavern.xml
-)
+# The files of the installed layout, one a line; scripts/package.sh checks the Debian package against the same list.
+file(STRINGS ${EXPECTED} expected)
 file(GLOB_RECURSE installed LIST_DIRECTORIES false RELATIVE ${STAGE} ${STAGE}/*)
 list(SORT installed)
 if(NOT installed STREQUAL expected)

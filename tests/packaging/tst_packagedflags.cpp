@@ -90,6 +90,7 @@ class TestPackagedFlags : public QObject
 private slots:
     void xscreensaverLinesSelectHostedModeAndParse_data();
     void xscreensaverLinesSelectHostedModeAndParse();
+    void everyMenuHasOneDefaultWithoutFlags();
     void manPageListsExactlyTheKnownOptions();
 };
 
@@ -117,6 +118,30 @@ void TestPackagedFlags::xscreensaverLinesSelectHostedModeAndParse()
         QVERIFY2(options.error.isEmpty(), qPrintable(options.error));
     else
         QVERIFY2(!options.error.isEmpty(), "a value outside the slider's range must be refused");
+}
+
+void TestPackagedFlags::everyMenuHasOneDefaultWithoutFlags()
+{
+    // xscreensaver-settings shows a menu's option without arg-set when the command line has none
+    // of the menu's flags; without one, it shows a flag's option that the command line lacks.
+    QFile file(QStringLiteral(HELIXCAVERN_XML));
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.errorString()));
+    QXmlStreamReader xml(&file);
+    int menus = 0;
+    int defaults = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"select") {
+            ++menus;
+            defaults = 0;
+        } else if (xml.isStartElement() && xml.name() == u"option") {
+            defaults += xml.attributes().hasAttribute(QStringLiteral("arg-set")) ? 0 : 1;
+        } else if (xml.isEndElement() && xml.name() == u"select") {
+            QCOMPARE(defaults, 1);
+        }
+    }
+    QVERIFY(!xml.hasError());
+    QVERIFY(menus > 0);
 }
 
 void TestPackagedFlags::manPageListsExactlyTheKnownOptions()
