@@ -4,9 +4,11 @@
 #include "app/CommandLine.h"
 #include "app/HostHandle.h"
 #include "app/HostedOptions.h"
+#include "app/WaylandModes.h"
 #include "platform/WindowCaptions.h"
 #include "dialog/SettingsDialog.h"
 #include "platform/CaptionSearch.h"
+#include "platform/InstanceLock.h"
 #include "platform/ToolkitX11.h"
 #include "platform/X11Display.h"
 #include "platform/X11DisplayPower.h"
@@ -27,12 +29,12 @@
 
 namespace {
 
-// Both captions are always looked up, the saver's first.
+// Both captions are always looked up, the saver's first; a saver on Wayland holds the lock file.
 bool otherInstanceOpen(const X11Display &x11)
 {
     const bool saverOpen = CaptionSearch::windowExists(x11.get(), WindowCaptions::Saver);
     const bool dialogOpen = CaptionSearch::windowExists(x11.get(), WindowCaptions::Dialog);
-    return saverOpen || dialogOpen;
+    return saverOpen || dialogOpen || InstanceLock::heldElsewhere();
 }
 
 void warnIfShiftJisMissing()
@@ -152,6 +154,22 @@ int runHosted(int argc, char **argv, const X11Display &x11, const SaverRunner::T
     });
 }
 
+// The lock-screen background: the settings flags of hosted mode after "--lock-background", read as
+// hosted mode reads them.
+int runLockBackground(int argc, char **argv, const SaverRunner::Tuning &tuning)
+{
+    const HostedOptions options = HostedOptions::parse(argumentBytes(argc, argv).mid(1));
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(options.error));
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(qPrintable(HostedOptions::usage()), stdout);
+        return 0;
+    }
+    return WaylandModes::runLockBackground(hostedSettings(options), argc, argv, tuning);
+}
+
 } // namespace
 
 int Program::run(int argc, char **argv, const SaverRunner::Tuning &tuning)
@@ -163,7 +181,14 @@ int Program::run(int argc, char **argv, const SaverRunner::Tuning &tuning)
     // One X connection for every question asked before the toolkit connects (instance check,
     // display check), kept open until the process ends: see X11Display.h for why.
     const X11Display x11;
+    const CommandLine::Platform platform = CommandLine::takePlatform(argc, argv);
+    if (platform == CommandLine::Platform::Unknown) {
+        std::fputs("helixcavern: --platform takes x11 or wayland\n", stderr);
+        return 2;
+    }
     const QStringList arguments = CommandLine::arguments(argc, argv);
+    if (CommandLine::selectsLockBackground(arguments))
+        return runLockBackground(argc, argv, tuning);
     if (HostedOptions::selects(arguments))
         return runHosted(argc, argv, x11, tuning);
 
@@ -180,6 +205,11 @@ int Program::run(int argc, char **argv, const SaverRunner::Tuning &tuning)
     // An unknown switch ends here, before the toolkit starts.
     if (letter != CommandLine::DialogLetter && letter != CommandLine::SaverLetter && !commandLine.isEmpty())
         return 0;
+    if (letter != CommandLine::DialogLetter) {
+        const bool hidePointer = letter == CommandLine::SaverLetter;
+        if (const auto status = WaylandModes::runSaver(platform, x11.valid(), settings, hidePointer, argc, argv, tuning))
+            return *status;
+    }
     if (displayMissing(x11))
         return 1;
     if (letter == CommandLine::DialogLetter)
