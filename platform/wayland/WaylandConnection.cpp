@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <cstring>
 #include <poll.h>
 
@@ -30,10 +31,14 @@ T *bind(wl_registry *registry, uint32_t name, const wl_interface *interface, uin
 {
     return static_cast<T *>(wl_registry_bind(registry, name, interface, std::min(offered, highest)));
 }
+// libwayland's own messages (a missing XDG_RUNTIME_DIR, say) would add lines of their own to the
+// one line the program prints about the connection.
+void dropMessage(const char *, va_list) {}
 } // namespace
 
 WaylandConnection::WaylandConnection(Needs needs) : needs_(needs)
 {
+    wl_log_set_handler_client(dropMessage);
     display_ = wl_display_connect(nullptr);
     if (display_ == nullptr) {
         const QByteArray socket = qgetenv("WAYLAND_SOCKET");
