@@ -257,6 +257,14 @@ QString HostedOptions::usage()
         "With no argument or /s the saver runs full screen until a key or mouse button is pressed;\n"
         "/c opens the settings dialog; /p ID shows the still preview inside the X window ID.\n"
         "\n"
+        "On Wayland the saver draws on the compositor's layer shell where WAYLAND_DISPLAY or\n"
+        "WAYLAND_SOCKET reaches one that offers it, else on X11:\n"
+        "  --platform=x11|wayland     with /s or no argument: draw there, whatever the environment;\n"
+        "                             taken out of the arguments before the mode is read\n"
+        "  --lock-background [--texture T] [--picture FILE] [--speed N]\n"
+        "                             the background of a screen locker (swaylock-plugin --command);\n"
+        "                             never shows the desktop, ignores input, ends on SIGTERM\n"
+        "\n"
         "Hosted mode, for screen-saver daemons (XScreenSaver, xsecurelock, MATE's saver):\n"
         "  --root                     draw in the window named by XSCREENSAVER_WINDOW, or else in\n"
         "                             the root window\n"
@@ -272,7 +280,8 @@ QString HostedOptions::usage()
         "takes a value may also be written --name=value. Flags win over the settings file\n"
         "Helixcavern.ini, which wins over the defaults (desktop, no picture, speed 20).\n"
         "\n"
-        "Exit status: 0 normal end, 1 no X display or no OpenGL, 2 bad hosted-mode option.\n");
+        "Exit status: 0 normal end, 1 no X display, no Wayland compositor to draw on, no OpenGL or\n"
+        "the compositor lost, 2 bad hosted-mode or --platform option.\n");
 }
 
 QStringList HostedOptions::knownOptions()

@@ -7,6 +7,8 @@ packages=(
   fonts-ipafont-gothic qt6-translations-l10n
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   xscreensaver xsecurelock dpkg-dev file
+  libwayland-dev libwayland-bin libegl-dev wayland-protocols
+  sway swaybg grim wtype swayidle
 )
 missing=()
 for p in "${packages[@]}"; do
