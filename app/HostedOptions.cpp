@@ -300,6 +300,14 @@ QString HostedOptions::usage()
         "With no argument or /s the saver runs full screen until a key or mouse button is pressed;\n"
         "/c opens the settings dialog; /p ID shows the still preview inside the X window ID.\n"
         "\n"
+        "On Wayland the saver draws on the compositor's layer shell where WAYLAND_DISPLAY or\n"
+        "WAYLAND_SOCKET reaches one that offers it, else on X11:\n"
+        "  --platform=x11|wayland     with /s or no argument: draw there, whatever the environment;\n"
+        "                             taken out of the arguments before the mode is read\n"
+        "  --lock-background [--texture T] [--picture FILE] [--speed N]\n"
+        "                             the background of a screen locker (swaylock-plugin --command);\n"
+        "                             never shows the desktop, ignores input, ends on SIGTERM\n"
+        "\n"
         "Hosted mode, for screen-saver daemons (XScreenSaver, xsecurelock, MATE's saver):\n"
         "  --root                     draw in the window named by XSCREENSAVER_WINDOW, or else in\n"
         "                             the root window\n"
@@ -322,9 +330,10 @@ QString HostedOptions::usage()
         "                             default list when there is no ~/.xscreensaver yet)\n"
         "  --remove-from-xscreensaver take every helixcavern entry out of the list\n"
         "\n"
-        "Exit status: 0 normal end, 1 no X display, no OpenGL, a window that is missing or only\n"
-        "takes input, or ~/.xscreensaver left unchanged because it cannot be read or written,\n"
-        "2 bad option. Ended by SIGTERM, SIGINT or SIGHUP, hosted mode ends by that same signal.\n");
+        "Exit status: 0 normal end, 1 no X display, no Wayland compositor to draw on, no OpenGL,\n"
+        "the compositor lost, a window that is missing or only takes input, or ~/.xscreensaver\n"
+        "left unchanged because it cannot be read or written, 2 bad option. Ended by SIGTERM, SIGINT\n"
+        "or SIGHUP, hosted mode and the lock background end by that same signal.\n");
 }
 
 QString HostedOptions::versionText()

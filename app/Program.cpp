@@ -4,13 +4,15 @@
 #include "app/CommandLine.h"
 #include "app/HostHandle.h"
 #include "app/HostedOptions.h"
+#include "app/WaylandModes.h"
 #include "app/XScreenSaverFile.h"
-#include "platform/WindowCaptions.h"
 #include "dialog/SettingsDialog.h"
 #include "platform/CaptionSearch.h"
+#include "platform/InstanceLock.h"
 #include "platform/StandardDescriptors.h"
 #include "platform/TerminationSignals.h"
 #include "platform/ToolkitX11.h"
+#include "platform/WindowCaptions.h"
 #include "platform/X11Display.h"
 #include "platform/X11DisplayPower.h"
 #include "preview/PreviewWindow.h"
@@ -30,12 +32,12 @@
 
 namespace {
 
-// Both captions are always looked up, the saver's first.
+// Both captions are always looked up, the saver's first; a saver on Wayland holds the lock file.
 bool otherInstanceOpen(const X11Display &x11)
 {
     const bool saverOpen = CaptionSearch::windowExists(x11.get(), WindowCaptions::Saver);
     const bool dialogOpen = CaptionSearch::windowExists(x11.get(), WindowCaptions::Dialog);
-    return saverOpen || dialogOpen;
+    return saverOpen || dialogOpen || InstanceLock::heldElsewhere();
 }
 
 void warnIfShiftJisMissing()
@@ -187,8 +189,29 @@ Program::End runHosted(int argc, char **argv, const SaverRunner::Tuning &tuning)
     return {status, terminations.received()};
 }
 
-// The modes of the original design: preview, dialog and the full-screen saver.
-int runOtherMode(int argc, char **argv, const QStringList &arguments, const SaverRunner::Tuning &tuning)
+// The lock-screen background: the settings flags of hosted mode after "--lock-background", read as
+// hosted mode reads them. The termination handlers come first, as in hosted mode: the locker stops
+// its background with SIGTERM, and it ends by that signal once everything is released.
+Program::End runLockBackground(int argc, char **argv, const SaverRunner::Tuning &tuning)
+{
+    TerminationSignals terminations;
+    const HostedOptions options = HostedOptions::parse(argumentBytes(argc, argv).mid(1));
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(options.error));
+        return {2};
+    }
+    if (options.help) {
+        std::fputs(qPrintable(HostedOptions::usage()), stdout);
+        return {0};
+    }
+    const int status = WaylandModes::runLockBackground(hostedSettings(options), argc, argv, terminations, tuning);
+    return {status, terminations.received()};
+}
+
+// The modes of the original design: preview, dialog and the full-screen saver (on Wayland where
+// `platform` allows it).
+int runOtherMode(int argc, char **argv, const QStringList &arguments, CommandLine::Platform platform,
+                 const SaverRunner::Tuning &tuning)
 {
     // One X connection for every question asked before the toolkit connects (instance check,
     // display check), kept open until the mode ends: see X11Display.h for why.
@@ -207,6 +230,11 @@ int runOtherMode(int argc, char **argv, const QStringList &arguments, const Save
     // An unknown switch ends here, before the toolkit starts.
     if (letter != CommandLine::DialogLetter && letter != CommandLine::SaverLetter && !commandLine.isEmpty())
         return 0;
+    if (letter != CommandLine::DialogLetter) {
+        const bool hidePointer = letter == CommandLine::SaverLetter;
+        if (const auto status = WaylandModes::runSaver(platform, x11.valid(), settings, hidePointer, argc, argv, tuning))
+            return *status;
+    }
     if (displayMissing(x11))
         return 1;
     if (letter == CommandLine::DialogLetter)
@@ -224,10 +252,17 @@ Program::End Program::run(int argc, char **argv, const SaverRunner::Tuning &tuni
     SettingsLocation::setProgramPath(argc > 0 && argv[0] ? QByteArray(argv[0]) : QByteArray());
     // Every mode talks to X11 windows by id, whatever session the desktop runs.
     qputenv("QT_QPA_PLATFORM", "xcb");
+    const CommandLine::Platform platform = CommandLine::takePlatform(argc, argv);
+    if (platform == CommandLine::Platform::Unknown) {
+        std::fputs("helixcavern: --platform takes x11 or wayland\n", stderr);
+        return {2};
+    }
     const QStringList arguments = CommandLine::arguments(argc, argv);
+    if (CommandLine::selectsLockBackground(arguments))
+        return runLockBackground(argc, argv, tuning);
     if (HostedOptions::selects(arguments))
         return runHosted(argc, argv, tuning);
-    return {runOtherMode(argc, argv, arguments, tuning)};
+    return {runOtherMode(argc, argv, arguments, platform, tuning)};
 }
 
 void Program::endProcess(const End &end)

@@ -9,6 +9,8 @@ packages=(
   xscreensaver xsecurelock dpkg-dev file
   libxml2-utils desktop-file-utils
   build-essential debhelper lintian autopkgtest
+  libwayland-dev libwayland-bin libegl-dev wayland-protocols
+  sway swaybg grim wtype swayidle
 )
 missing=()
 for p in "${packages[@]}"; do

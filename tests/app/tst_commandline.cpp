@@ -23,6 +23,8 @@ private slots:
     void handleStopsOrGivesZeroOnBadText();
     void handleOutOfRangeGivesNothing_data();
     void handleOutOfRangeGivesNothing();
+    void platformFlagIsTakenOut_data();
+    void platformFlagIsTakenOut();
 };
 
 void tst_commandline::modeLetter_data()
@@ -203,6 +205,47 @@ void tst_commandline::handleOutOfRangeGivesNothing()
 {
     QFETCH(QString, text);
     QCOMPARE(HostHandle::read(text), std::optional<qint32>());
+}
+
+Q_DECLARE_METATYPE(CommandLine::Platform)
+
+// The flag leaves argv wherever it stands, so the mode rules read the rest as if it were absent;
+// a name other than x11 or wayland is refused, and the last flag wins.
+void tst_commandline::platformFlagIsTakenOut_data()
+{
+    using P = CommandLine::Platform;
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<P>("platform");
+    QTest::addColumn<QStringList>("rest");
+    QTest::newRow("none") << QStringList{"/s"} << P::Automatic << QStringList{"/s"};
+    QTest::newRow("wayland before /s") << QStringList{"--platform=wayland", "/s"} << P::Wayland << QStringList{"/s"};
+    QTest::newRow("x11 after /s") << QStringList{"/s", "--platform=x11"} << P::X11 << QStringList{"/s"};
+    QTest::newRow("alone: the empty command line") << QStringList{"--platform=x11"} << P::X11 << QStringList{};
+    QTest::newRow("last wins") << QStringList{"--platform=x11", "--platform=wayland"} << P::Wayland << QStringList{};
+    QTest::newRow("unknown name") << QStringList{"--platform=mir", "/s"} << P::Unknown << QStringList{"/s"};
+    QTest::newRow("empty name") << QStringList{"--platform=", "/s"} << P::Unknown << QStringList{"/s"};
+    QTest::newRow("wrong case") << QStringList{"--platform=X11"} << P::Unknown << QStringList{};
+    QTest::newRow("without value is no flag") << QStringList{"--platform", "x11"} << P::Automatic
+                                              << QStringList{"--platform", "x11"};
+    QTest::newRow("one dash is no flag") << QStringList{"-platform=x11"} << P::Automatic << QStringList{"-platform=x11"};
+}
+
+void tst_commandline::platformFlagIsTakenOut()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(CommandLine::Platform, platform);
+    QFETCH(QStringList, rest);
+    std::vector<QByteArray> storage{QByteArray("helixcavern")};
+    for (const QString &argument : arguments)
+        storage.push_back(argument.toUtf8());
+    std::vector<char *> argv;
+    for (QByteArray &bytes : storage)
+        argv.push_back(bytes.data());
+    argv.push_back(nullptr);
+    int argc = int(argv.size()) - 1;
+    QCOMPARE(CommandLine::takePlatform(argc, argv.data()), platform);
+    QCOMPARE(CommandLine::arguments(argc, argv.data()), rest);
+    QCOMPARE(argv[std::size_t(argc)], nullptr);
 }
 
 QTEST_GUILESS_MAIN(tst_commandline)

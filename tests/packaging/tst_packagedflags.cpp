@@ -148,12 +148,16 @@ void TestPackagedFlags::manPageListsExactlyTheKnownOptions()
 {
     QFile page(QStringLiteral(HELIXCAVERN_MAN_PAGE));
     QVERIFY2(page.open(QIODevice::ReadOnly), qPrintable(page.errorString()));
-    // A flag is listed as the tag of a .TP paragraph: ".B \-\-root", ".BR \-\-root ...", ".BI \-\-speed ...".
+    // A flag is listed as the tag of a .TP paragraph of the OPTIONS section: ".B \-\-root",
+    // ".BR \-\-root ...", ".BI \-\-speed ...". Modes (MODES) are not hosted-mode flags.
     static const QRegularExpression tag(QStringLiteral(R"(^\.(?:B|BR|BI)\s+((?:\\-){2}[a-z\\-]+))"));
     QStringList listed;
     bool afterTp = false;
+    bool inOptions = false;
     for (const QString &line : QString::fromUtf8(page.readAll()).split(u'\n')) {
-        if (afterTp) {
+        if (line.startsWith(QStringLiteral(".SH")))
+            inOptions = line == QStringLiteral(".SH OPTIONS");
+        if (afterTp && inOptions) {
             const QRegularExpressionMatch match = tag.match(line);
             if (match.hasMatch())
                 listed << match.captured(1).replace(QStringLiteral("\\-"), QStringLiteral("-"));
