@@ -9,7 +9,7 @@ packages=(
   xscreensaver xsecurelock dpkg-dev file
   libxml2-utils desktop-file-utils
   build-essential debhelper lintian autopkgtest
-  libwayland-dev libwayland-bin libegl-dev wayland-protocols
+  libwayland-dev libwayland-bin libegl-dev wayland-protocols pkgconf
   sway swaybg grim wtype swayidle
 )
 missing=()
