@@ -172,6 +172,12 @@ bool SettingsFile::save(const Settings &settings, const FileName &path, QString 
     const int wholeSpeed = std::isfinite(speed) ? int(std::clamp(speed, double(std::numeric_limits<int>::min()),
                                                                  double(std::numeric_limits<int>::max())))
                                                 : 0;
+    if (path.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("no home folder is known (HOME is not set and the password database names "
+                                    "none for this user), so the settings have no folder to be saved in");
+        return false;
+    }
     // A user's configuration folder may not exist before the first save.
     if (!SettingsLocation::makeFolderFor(path)) {
         if (error)

@@ -9,8 +9,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <optional>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 const QString ConfigFolderName = QStringLiteral("helixcavern");
@@ -108,7 +110,30 @@ FileName SettingsLocation::folderOfProgram(const QByteArray &argv0, const QByteA
 
 FileName SettingsLocation::filePath()
 {
-    return filePathFor(programFolder(), qEnvironmentVariable("XDG_CONFIG_HOME"), qEnvironmentVariable("HOME"));
+    return filePathFor(programFolder(), qEnvironmentVariable("XDG_CONFIG_HOME"), homeFolder());
+}
+
+QString SettingsLocation::homeFolder() { return homeFolderFor(qEnvironmentVariable("HOME"), ::getuid()); }
+
+QString SettingsLocation::homeFolderFor(const QString &homeVariable, uid_t user)
+{
+    if (QDir::isAbsolutePath(homeVariable))
+        return homeVariable;
+    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? size_t(suggested) : 4096);
+    for (;;) {
+        passwd entry {};
+        passwd *found = nullptr;
+        const int code = ::getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found);
+        if (code == ERANGE && buffer.size() < 1024 * 1024) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (code != 0 || !found || !found->pw_dir)
+            return {};
+        const QString home = QFile::decodeName(found->pw_dir);
+        return QDir::isAbsolutePath(home) ? home : QString();
+    }
 }
 
 FileName SettingsLocation::filePathFor(const FileName &programFolder, const QString &configHome, const QString &home)
@@ -120,6 +145,8 @@ FileName SettingsLocation::filePathFor(const FileName &programFolder, const QStr
             return beside;
     }
     // A relative XDG_CONFIG_HOME is invalid and ignored, as the base-directory rules say.
+    if (!QDir::isAbsolutePath(configHome) && !QDir::isAbsolutePath(home))
+        return {};
     const QString base = QDir::isAbsolutePath(configHome) ? configHome : home + QStringLiteral("/.config");
     return FileName::fromText(base + u'/' + ConfigFolderName + u'/' + SettingsKeys::FileName);
 }

@@ -14,7 +14,9 @@
 
 #include <memory>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class tst_settingslocation : public QObject
 {
@@ -29,6 +31,8 @@ private slots:
     void folderOfProgram_data();
     void folderOfProgram();
     void unknownProgramFolderMeansTheConfigurationFolder();
+    void homeComesFromHomeElseThePasswordDatabase_data();
+    void homeComesFromHomeElseThePasswordDatabase();
 
 private:
     QString path(const QString &name) const { return dir_->filePath(name); }
@@ -161,6 +165,46 @@ void tst_settingslocation::unknownProgramFolderMeansTheConfigurationFolder()
              QByteArray("/cfg/helixcavern/Helixcavern.ini"));
     QCOMPARE(QFileInfo(QFile::decodeName(SettingsLocation::programFolder().bytes())),
              QFileInfo(QCoreApplication::applicationDirPath()));
+}
+
+void tst_settingslocation::homeComesFromHomeElseThePasswordDatabase_data()
+{
+    QTest::addColumn<QString>("homeVariable");
+    QTest::addColumn<bool>("inPasswordDatabase"); // the user: the test's own, or an id nobody has
+    QTest::addColumn<QString>("expected");        // "<passwd>": the test user's entry; "": no home
+    QTest::newRow("HOME set") << "/home/set" << true << "/home/set";
+    QTest::newRow("HOME unset: the password database") << QString() << true << "<passwd>";
+    QTest::newRow("HOME empty: the password database") << "" << true << "<passwd>";
+    QTest::newRow("HOME relative: the password database") << "rel/home" << true << "<passwd>";
+    QTest::newRow("neither: no home, never the root folder") << QString() << false << "";
+}
+
+void tst_settingslocation::homeComesFromHomeElseThePasswordDatabase()
+{
+    QFETCH(QString, homeVariable);
+    QFETCH(bool, inPasswordDatabase);
+    QFETCH(QString, expected);
+    uid_t user = ::getuid();
+    if (!inPasswordDatabase)
+        for (user = 54321; ::getpwuid(user); ++user) {}
+    const passwd *own = ::getpwuid(::getuid());
+    if (expected == QLatin1String("<passwd>")) {
+        if (!own || own->pw_dir[0] != '/')
+            QSKIP("the test's user has no absolute home folder in the password database");
+        expected = QFile::decodeName(own->pw_dir);
+    }
+    const QString home = SettingsLocation::homeFolderFor(homeVariable, user);
+    QCOMPARE(home, expected);
+
+    // With no home the installed program's file has no place: nothing is read, and nothing is saved.
+    const FileName file = SettingsLocation::filePathFor(FileName(), QString(), home);
+    QCOMPARE(file.isEmpty(), expected.isEmpty());
+    if (!expected.isEmpty())
+        return;
+    QCOMPARE(SettingsFile::load(file).speed, 20.0f);
+    QString error;
+    QVERIFY(!SettingsFile::save(Settings{}, file, &error));
+    QVERIFY2(error.contains(QStringLiteral("no home folder")), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(tst_settingslocation)
