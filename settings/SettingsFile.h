@@ -31,9 +31,11 @@ public:
     // Writes the source, the picture file's bytes unchanged and the speed (rounded down to a whole
     // number) into the file at `path` in one atomic replacement, keeping every other line; a
     // missing folder of the file is made first (a user's configuration folder on the first save).
-    // The file replaced is the one `path` leads to through the user's own links (see FileTarget);
-    // a file that load refuses (its other lines would be lost), or that AtomicFile::replace may not
-    // replace (read-only by its permission bits, not a regular file), is left alone. An empty
+    // The file replaced is the one `path` leads to through the user's own links (see FileTarget),
+    // and only in a folder that FileTarget::folderIsTrusted passes (the user's or root's, and not
+    // open to others' writes unless sticky), checked on the very folder written in. A file that
+    // load refuses (its other lines would be lost), or that AtomicFile::replace may not replace
+    // (read-only by its permission bits, not a regular file), is left alone. An empty
     // `path` (SettingsLocation knows no home folder) is refused and nothing is written. On failure
     // the file is left as it was, false is returned and `error` says why.
     static bool save(const Settings &settings, const FileName &path, QString *error = nullptr);

@@ -1,6 +1,8 @@
 // Where the settings file lives; see SettingsLocation.h.
 #include "settings/SettingsLocation.h"
 
+#include "files/FileDescriptor.h"
+#include "files/FileTarget.h"
 #include "settings/SettingsKeys.h"
 
 #include <QDir>
@@ -8,6 +10,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -26,18 +30,45 @@ bool isFolder(const QByteArray &path)
     return ::stat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-// Makes `folder` and the folders above it that are missing, as mkdir -p does.
-bool makeFolderWithParents(QByteArray folder)
+bool cannotMake(const QByteArray &folder, int code, QString *error)
+{
+    if (error)
+        *error = QStringLiteral("cannot make the folder %1: %2")
+                     .arg(FileName(folder).toDisplayString(), QString::fromLocal8Bit(std::strerror(code)));
+    return false;
+}
+
+// The folder just made at `folder` is the one checked: opened without following a link, it must
+// pass the check FileTarget makes of the folder a file is written in.
+bool madeFolderIsTrusted(const QByteArray &folder, QString *error)
+{
+    const FileDescriptor made(::open(folder.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!made.valid())
+        return cannotMake(folder, errno, error);
+    return FileTarget::isTrustedFolder(made.get(), FileName(folder).toDisplayString(), error);
+}
+
+// Makes `folder` and the folders above it that are missing, as mkdir -p does; each folder made must
+// be trusted (see madeFolderIsTrusted). A folder that is already there is used as it is.
+bool makeFolderWithParents(QByteArray folder, QString *error)
 {
     while (folder.size() > 1 && folder.endsWith('/'))
         folder.chop(1);
-    const auto made = [&folder] { return ::mkdir(folder.constData(), 0777) == 0 || (errno == EEXIST && isFolder(folder)); };
-    if (made())
+    // The mode asked for also bounds what a default ACL of the folder above would give others.
+    if (::mkdir(folder.constData(), 0700) == 0)
+        return madeFolderIsTrusted(folder, error);
+    int code = errno;
+    if (code == EEXIST && isFolder(folder))
         return true;
-    if (errno != ENOENT)
-        return false;
     const qsizetype slash = folder.lastIndexOf('/');
-    return slash > 0 && makeFolderWithParents(folder.left(slash)) && made();
+    if (code != ENOENT || slash <= 0)
+        return cannotMake(folder, code, error);
+    if (!makeFolderWithParents(folder.left(slash), error))
+        return false;
+    if (::mkdir(folder.constData(), 0700) == 0)
+        return madeFolderIsTrusted(folder, error);
+    code = errno;
+    return (code == EEXIST && isFolder(folder)) || cannotMake(folder, code, error);
 }
 
 QByteArray &programPath()
@@ -151,14 +182,14 @@ FileName SettingsLocation::filePathFor(const FileName &programFolder, const QStr
     return FileName::fromText(base + u'/' + ConfigFolderName + u'/' + SettingsKeys::FileName);
 }
 
-bool SettingsLocation::makeFolderFor(const FileName &filePath)
+bool SettingsLocation::makeFolderFor(const FileName &filePath, QString *error)
 {
     const QByteArray folder = filePath.folder().bytes();
     if (folder.isEmpty() || isFolder(folder))
         return true;
     // Each folder made here is private; folders that already exist keep their modes.
     const mode_t mask = ::umask(0077);
-    makeFolderWithParents(folder);
+    const bool made = makeFolderWithParents(folder, error);
     ::umask(mask);
-    return isFolder(folder);
+    return made;
 }

@@ -40,6 +40,9 @@ public:
     // Empty when neither names one.
     static QString homeFolderFor(const QString &homeVariable, uid_t user);
     // Makes the folder that holds `filePath` (and the folders above it) when it is missing, readable
-    // by its owner only, as configuration folders are. False when it is still missing afterwards.
-    static bool makeFolderFor(const FileName &filePath);
+    // by its owner only, as configuration folders are. Each folder made is checked as
+    // FileTarget::isTrustedFolder checks the folder a file is written in, so a folder that someone
+    // else put in its place in the meantime is not used. False, with `error` saying why, when a
+    // folder cannot be made or is not trusted.
+    static bool makeFolderFor(const FileName &filePath, QString *error = nullptr);
 };

@@ -28,6 +28,8 @@ private slots:
     void filePathFor();
     void saveMakesThePrivateConfigurationFolder();
     void saveWhereNoFolderCanBeMadeFails();
+    void saveOnlyIntoFoldersNobodyElseWrites_data();
+    void saveOnlyIntoFoldersNobodyElseWrites();
     void folderOfProgram_data();
     void folderOfProgram();
     void unknownProgramFolderMeansTheConfigurationFolder();
@@ -110,6 +112,62 @@ void tst_settingslocation::saveWhereNoFolderCanBeMadeFails()
     QString error;
     QVERIFY(!SettingsFile::save(Settings{}, FileName::fromText(path(QStringLiteral("plain/helixcavern/Helixcavern.ini"))), &error));
     QVERIFY(error.contains(QStringLiteral("plain")));
+}
+
+void tst_settingslocation::saveOnlyIntoFoldersNobodyElseWrites_data()
+{
+    // The folder the file is written in, <tmp>/cfg/helixcavern itself or, through a link there of
+    // the ordinary user's, <tmp>/shared. It already holds a file of the ordinary user, speed 37.
+    QTest::addColumn<QString>("owner"); // "user" (the ordinary user), "root" or "other"
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("throughLink");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("the user's, private") << "user" << 0700 << false << true;
+    QTest::newRow("the user's, world-writable and sticky") << "user" << 01777 << false << true;
+    QTest::newRow("root's, world-writable and sticky, like /tmp") << "root" << 01777 << false << true;
+    QTest::newRow("the user's, world-writable") << "user" << 0777 << false << false;
+    QTest::newRow("the user's, group-writable") << "user" << 0770 << false << false;
+    QTest::newRow("another user's, world-writable") << "other" << 0777 << false << false;
+    QTest::newRow("another user's, world-writable and sticky") << "other" << 01777 << false << false;
+    QTest::newRow("the user's link to another user's folder") << "other" << 0777 << true << false;
+}
+
+void tst_settingslocation::saveOnlyIntoFoldersNobodyElseWrites()
+{
+    QFETCH(QString, owner);
+    QFETCH(int, mode);
+    QFETCH(bool, throughLink);
+    QFETCH(bool, saved);
+    if (owner != QLatin1String("user") && ::geteuid() != 0)
+        QSKIP("only root can make a folder that belongs to another user");
+    if (!testusers::ordinaryUserReaches(dir_->path()))
+        QSKIP("no other user can reach the test's folder here (a root folder private to root)");
+    const uid_t user = testusers::ordinaryUser().first;
+    const QString folder = path(throughLink ? QStringLiteral("shared") : QStringLiteral("cfg/helixcavern"));
+    QVERIFY(QDir().mkpath(folder) && QDir().mkpath(path(QStringLiteral("cfg"))));
+    if (throughLink) {
+        QVERIFY(QFile::link(folder, path(QStringLiteral("cfg/helixcavern"))));
+        QVERIFY(testusers::giveTo(path(QStringLiteral("cfg/helixcavern")), user));
+    }
+    const QString ini = folder + QStringLiteral("/Helixcavern.ini");
+    const QByteArray before = testfiles::settingsBytes(" 0", "", " 37");
+    QVERIFY(testfiles::writeFile(ini, before) && testusers::giveTo(ini, user));
+    QVERIFY(::chmod(QFile::encodeName(ini).constData(), 0666) == 0);
+    const uid_t folderOwner = owner == QLatin1String("user") ? user : owner == QLatin1String("root") ? 0 : testusers::anotherUser();
+    QVERIFY(testusers::giveTo(folder, folderOwner));
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), mode_t(mode)) == 0);
+
+    // As the ordinary user, who may write in every one of these folders by their bits.
+    const FileName file = FileName::fromText(path(QStringLiteral("cfg/helixcavern/Helixcavern.ini")));
+    QVERIFY(testusers::runAsOrdinaryUser([&] {
+        Settings settings;
+        settings.speed = 5.0f;
+        QString error;
+        const bool read = SettingsFile::load(file).speed == 37.0f; // reading stays tolerant
+        const bool written = SettingsFile::save(settings, file, &error);
+        return read && written == saved && (saved || error.contains(folder));
+    }));
+    QCOMPARE(testfiles::readFile(ini) == before, !saved);
 }
 
 void tst_settingslocation::folderOfProgram_data()
