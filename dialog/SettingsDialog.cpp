@@ -73,6 +73,16 @@ SkinnedButton *designedButton(QWidget *parent, const QString &caption)
 
 QColor windowBackground() { return QApplication::palette().color(QPalette::Base); }
 
+// `text` with each line wider than `width` pixels cut to that width in its middle: a long path
+// then wraps to a line or two of a message box instead of running off the screen.
+QString linesElided(const QString &text, const QFontMetrics &metrics, int width)
+{
+    QStringList lines = text.split(u'\n');
+    for (QString &line : lines)
+        line = metrics.elidedText(line, Qt::ElideMiddle, width);
+    return lines.join(u'\n');
+}
+
 bool fitsInt16(int value)
 {
     return value >= std::numeric_limits<qint16>::min() && value <= std::numeric_limits<qint16>::max();
@@ -432,6 +442,11 @@ bool SettingsDialog::save()
                                  reason.isEmpty() ? QStringLiteral("不明") : reason),
                         QMessageBox::Ok, this);
     message.setObjectName(QStringLiteral("SaveError"));
+    // The path of the file and the one in the reason may be as long as the file system allows.
+    if (const QScreen *shownOn = screen()) {
+        const int width = shownOn->availableGeometry().width();
+        message.setText(linesElided(message.text(), QFontMetrics(message.font()), width));
+    }
     message.exec();
     return false;
 }

@@ -84,7 +84,8 @@ bool FileTarget::isTrustedFolder(int folder, const QString &folderName, QString 
         return refuse(QStringLiteral("cannot look at the folder %1: %2")
                           .arg(folderName, QString::fromLocal8Bit(std::strerror(errno))));
     if (!trusted(status))
-        return refuse(QStringLiteral("the folder %1 belongs to another user; nothing is written there").arg(folderName));
+        return refuse(
+            QStringLiteral("the folder %1 belongs to another user; nothing is written there").arg(folderName));
     if ((status.st_mode & (S_IWGRP | S_IWOTH)) && !(status.st_mode & S_ISVTX))
         return refuse(QStringLiteral("the folder %1 can be written by other users (its group or everyone) and has "
                                      "no sticky bit; nothing is written there")

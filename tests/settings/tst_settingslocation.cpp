@@ -153,7 +153,9 @@ void tst_settingslocation::saveOnlyIntoFoldersNobodyElseWrites()
     const QByteArray before = testfiles::settingsBytes(" 0", "", " 37");
     QVERIFY(testfiles::writeFile(ini, before) && testusers::giveTo(ini, user));
     QVERIFY(::chmod(QFile::encodeName(ini).constData(), 0666) == 0);
-    const uid_t folderOwner = owner == QLatin1String("user") ? user : owner == QLatin1String("root") ? 0 : testusers::anotherUser();
+    const uid_t folderOwner = owner == QLatin1String("user")   ? user
+                              : owner == QLatin1String("root") ? 0
+                                                               : testusers::anotherUser();
     QVERIFY(testusers::giveTo(folder, folderOwner));
     QVERIFY(::chmod(QFile::encodeName(folder).constData(), mode_t(mode)) == 0);
 
