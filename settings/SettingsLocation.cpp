@@ -71,6 +71,12 @@ bool makeFolderWithParents(QByteArray folder, QString *error)
     return (code == EEXIST && isFolder(folder)) || cannotMake(folder, code, error);
 }
 
+FileName fileBeside(const FileName &programFolder)
+{
+    const QByteArray &folder = programFolder.bytes();
+    return FileName((folder.endsWith('/') ? folder : folder + '/') + QFile::encodeName(SettingsKeys::FileName));
+}
+
 QByteArray &programPath()
 {
     static QByteArray path;
@@ -144,6 +150,11 @@ FileName SettingsLocation::filePath()
     return filePathFor(programFolder(), qEnvironmentVariable("XDG_CONFIG_HOME"), homeFolder());
 }
 
+bool SettingsLocation::isBesideProgram(const FileName &filePath)
+{
+    return !programFolder().isEmpty() && filePath == fileBeside(programFolder());
+}
+
 QString SettingsLocation::homeFolder() { return homeFolderFor(qEnvironmentVariable("HOME"), ::getuid()); }
 
 QString SettingsLocation::homeFolderFor(const QString &homeVariable, uid_t user)
@@ -170,8 +181,7 @@ QString SettingsLocation::homeFolderFor(const QString &homeVariable, uid_t user)
 FileName SettingsLocation::filePathFor(const FileName &programFolder, const QString &configHome, const QString &home)
 {
     if (!programFolder.isEmpty()) {
-        const QByteArray &folder = programFolder.bytes();
-        const FileName beside((folder.endsWith('/') ? folder : folder + '/') + QFile::encodeName(SettingsKeys::FileName));
+        const FileName beside = fileBeside(programFolder);
         if (existsAt(beside) || writableFolder(programFolder))
             return beside;
     }

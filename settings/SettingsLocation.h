@@ -33,6 +33,9 @@ public:
     // path (XDG_CONFIG_HOME), else `home`/.config. Empty when `home` is not an absolute path
     // either: there is then no place for the file, and never the root folder's .config.
     static FileName filePathFor(const FileName &programFolder, const QString &configHome, const QString &home);
+    // True when `filePath` is the settings file beside the program's executable (filePathFor chose
+    // it for a copied, portable program), false for an installed program's.
+    static bool isBesideProgram(const FileName &filePath);
     // The running user's home folder: homeFolderFor() with $HOME and the real user id.
     static QString homeFolder();
     // `homeVariable` when it is an absolute path; otherwise (HOME unset, empty or relative) the home

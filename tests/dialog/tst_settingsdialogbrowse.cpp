@@ -15,6 +15,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <memory>
@@ -50,6 +51,8 @@ private slots:
     void acceptAndBrowseAgainFromChosenFolder_data();
     void acceptAndBrowseAgainFromChosenFolder();
     void cancelChangesNothing();
+    void installedProgramStartsInPicturesElseHome_data();
+    void installedProgramStartsInPicturesElseHome();
 
 private:
     // A dialog with the picture file chosen: `picture`, speed 20.
@@ -171,6 +174,34 @@ void tst_settingsdialogbrowse::cancelChangesNothing()
     QCOMPARE(preview()->size(), displayBefore);
     QCOMPARE(preview()->surface(), previewBefore);
     QCOMPARE(saved(), testfiles::settingsBytes(" 1", start.toUtf8(), " 20"));
+}
+
+void tst_settingsdialogbrowse::installedProgramStartsInPicturesElseHome_data()
+{
+    // The settings live in the fixture's folder, not beside the program: an installed program.
+    QTest::addColumn<bool>("picturesFolder"); // the home folder holds Pictures
+    QTest::addColumn<QString>("expected");    // relative to the home folder
+    QTest::newRow("the pictures folder") << true << "Pictures";
+    QTest::newRow("no pictures folder: home") << false << "";
+}
+
+void tst_settingsdialogbrowse::installedProgramStartsInPicturesElseHome()
+{
+    QFETCH(bool, picturesFolder);
+    QFETCH(QString, expected);
+    const QString home = fixture_->path(QStringLiteral("home"));
+    QVERIFY(QDir().mkpath(picturesFolder ? home + QStringLiteral("/Pictures") : home));
+    const QByteArray savedHome = qgetenv("HOME");
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", savedHome);
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+    });
+    qputenv("HOME", QFile::encodeName(home));
+    qunsetenv("XDG_CONFIG_HOME"); // no user-dirs.dirs names another pictures folder
+    QVERIFY(fixture_->open(0, QString(), 20));
+    DialogFixture::pressAndRelease(fixture_->control("pictureMark"), Qt::LeftButton); // enables browsing
+    QCOMPARE(fixture_->chooserStartFolder(), expected.isEmpty() ? home : home + u'/' + expected);
 }
 
 QTEST_MAIN(tst_settingsdialogbrowse)
