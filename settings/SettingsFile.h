@@ -35,9 +35,9 @@ public:
     // and only in a folder that FileTarget::folderIsTrusted passes (the user's or root's, and not
     // open to others' writes unless sticky), checked on the very folder written in. A file that
     // load refuses (its other lines would be lost), or that AtomicFile::replace may not replace
-    // (read-only by its permission bits, not a regular file), is left alone. An empty
-    // `path` (SettingsLocation knows no home folder) is refused and nothing is written. On failure
-    // the file is left as it was, false is returned and `error` says why.
+    // (read-only by its permission bits, not a regular file), is left alone. An empty `path`
+    // (SettingsLocation knows no home folder) is refused and nothing is written. On failure the
+    // file is left as it was, false is returned and `error` says why.
     static bool save(const Settings &settings, const FileName &path, QString *error = nullptr);
 
     // A number as the file stores it: a blank in the sign position for zero and positive numbers

@@ -185,10 +185,13 @@ FileName SettingsLocation::filePathFor(const FileName &programFolder, const QStr
         if (existsAt(beside) || writableFolder(programFolder))
             return beside;
     }
-    // A relative XDG_CONFIG_HOME is invalid and ignored, as the base-directory rules say.
-    if (!QDir::isAbsolutePath(configHome) && !QDir::isAbsolutePath(home))
+    // A relative XDG_CONFIG_HOME is invalid and ignored, as the base-directory rules say; without a
+    // home folder either, the file has no place.
+    const QString base = QDir::isAbsolutePath(configHome) ? configHome
+                         : QDir::isAbsolutePath(home)      ? home + QStringLiteral("/.config")
+                                                           : QString();
+    if (base.isEmpty())
         return {};
-    const QString base = QDir::isAbsolutePath(configHome) ? configHome : home + QStringLiteral("/.config");
     return FileName::fromText(base + u'/' + ConfigFolderName + u'/' + SettingsKeys::FileName);
 }
 
