@@ -296,9 +296,9 @@ void tst_settingsdialogsave::failedSaveMessageFitsTheScreen()
     QString message;
     bool handled = false;
     fixture_->whenModalShown([&](QWidget *modal) {
-        box = modal->frameGeometry();
         if (auto *shown = qobject_cast<QMessageBox *>(modal)) {
             const QWidget *ok = shown->button(QMessageBox::Ok);
+            box = shown->frameGeometry();
             button = QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size());
             message = shown->text();
         }
@@ -307,8 +307,8 @@ void tst_settingsdialogsave::failedSaveMessageFitsTheScreen()
     fixture_->click("saveButton");
     QVERIFY(handled);
     const QRect screen = d->screen()->availableGeometry();
-    QVERIFY2(screen.contains(box) && screen.contains(button) && !button.isEmpty(),
-             qPrintable(QStringLiteral("message %1 x %2").arg(box.width()).arg(box.height())));
+    QVERIFY2(screen.contains(box) && screen.contains(button),
+             qPrintable(QStringLiteral("%1 x %2").arg(box.width()).arg(box.height())));
     // Shortened in the middle: the end of the path and the reason stay.
     QVERIFY2(message.contains(QStringLiteral("/Helixcavern.ini\n理由: cannot make the folder")), qPrintable(message));
 }
