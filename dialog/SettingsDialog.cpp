@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -31,6 +32,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QTranslator>
 #include <QUrl>
 
@@ -72,6 +74,30 @@ SkinnedButton *designedButton(QWidget *parent, const QString &caption)
 }
 
 QColor windowBackground() { return QApplication::palette().color(QPalette::Base); }
+
+// Where the file chooser starts while no picture is chosen: a portable program's own folder, as its
+// settings are there; for an installed program the user's pictures folder, else the home folder
+// (the program's folder holds nothing of the user's), else, with no home known, the program's.
+FileName chooserFolderWithoutPicture(const FileName &settingsPath)
+{
+    if (SettingsLocation::isBesideProgram(settingsPath))
+        return SettingsLocation::programFolder();
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return FileName::fromText(pictures);
+    const QString home = SettingsLocation::homeFolder();
+    return home.isEmpty() ? SettingsLocation::programFolder() : FileName::fromText(home);
+}
+
+// `text` with each line wider than `width` pixels cut to that width in its middle: a long path
+// then wraps to a line or two of a message box instead of running off the screen.
+QString linesElided(const QString &text, const QFontMetrics &metrics, int width)
+{
+    QStringList lines = text.split(u'\n');
+    for (QString &line : lines)
+        line = metrics.elidedText(line, Qt::ElideMiddle, width);
+    return lines.join(u'\n');
+}
 
 bool fitsInt16(int value)
 {
@@ -255,7 +281,7 @@ void SettingsDialog::open()
         chooserFolder_ = pathBox_->path().folder();
     } else {
         browseButton_->setButtonEnabled(false);
-        chooserFolder_ = SettingsLocation::programFolder();
+        chooserFolder_ = chooserFolderWithoutPicture(settingsPath_);
     }
     const QImage pointer = picture(":/dialog/pointer.png");
     linkLabel_->setCursor(pointer.isNull() ? QCursor(Qt::PointingHandCursor)
@@ -432,6 +458,11 @@ bool SettingsDialog::save()
                                  reason.isEmpty() ? QStringLiteral("不明") : reason),
                         QMessageBox::Ok, this);
     message.setObjectName(QStringLiteral("SaveError"));
+    // The path of the file and the one in the reason may be as long as the file system allows.
+    if (const QScreen *shownOn = screen()) {
+        const int width = shownOn->availableGeometry().width();
+        message.setText(linesElided(message.text(), QFontMetrics(message.font()), width));
+    }
     message.exec();
     return false;
 }

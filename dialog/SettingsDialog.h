@@ -36,7 +36,9 @@ public:
 
     // Shows the settings in the controls and then the window, in the order of the design: size and
     // place, prepare the buttons, tile the panels, mark the source, path, speed, preview, the file
-    // chooser's folder, remember the pointer, play the opening animation.
+    // chooser's folder, remember the pointer, play the opening animation. The chooser starts in the
+    // picture's folder when the picture file is the source; otherwise in a portable program's own
+    // folder, or for an installed program in the user's pictures folder, else the home folder.
     void open();
 
 signals:
@@ -88,7 +90,7 @@ private:
     // The source and picture chosen so far; the path box and the scroll bar are read into it when
     // saving.
     Settings settings_;
-    FileName chooserFolder_; // where the file chooser starts: the picture's folder, else the program's
+    FileName chooserFolder_; // where the file chooser starts (see open()), then the chosen picture's folder
     FileName settingsPath_;
     QImage background_;
     QImage tile_;     // covers both panels

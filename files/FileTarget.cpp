@@ -44,7 +44,7 @@ void pushNames(QList<QByteArray> &pending, const QByteArray &path)
 
 FileDescriptor openFolder(const char *path) { return FileDescriptor(::open(path, O_PATH | O_DIRECTORY | O_CLOEXEC)); }
 
-bool trusted(const struct stat &link) { return link.st_uid == ::geteuid() || link.st_uid == 0; }
+bool trusted(const struct stat &entry) { return entry.st_uid == ::geteuid() || entry.st_uid == 0; }
 
 std::optional<QByteArray> linkText(int link)
 {
@@ -69,6 +69,29 @@ FileTarget::FileTarget(FileDescriptor folder, QByteArray folderPath, QByteArray 
 }
 
 QString FileTarget::path() const { return shown(joined(folderPath_, name_)); }
+
+bool FileTarget::folderIsTrusted(QString *error) const { return isTrustedFolder(folder(), shown(folderPath_), error); }
+
+bool FileTarget::isTrustedFolder(int folder, const QString &folderName, QString *error)
+{
+    const auto refuse = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    struct stat status {};
+    if (::fstat(folder, &status) != 0)
+        return refuse(QStringLiteral("cannot look at the folder %1: %2")
+                          .arg(folderName, QString::fromLocal8Bit(std::strerror(errno))));
+    if (!trusted(status))
+        return refuse(
+            QStringLiteral("the folder %1 belongs to another user; nothing is written there").arg(folderName));
+    if ((status.st_mode & (S_IWGRP | S_IWOTH)) && !(status.st_mode & S_ISVTX))
+        return refuse(QStringLiteral("the folder %1 can be written by other users (its group or everyone) and has "
+                                     "no sticky bit; nothing is written there")
+                          .arg(folderName));
+    return true;
+}
 
 std::optional<FileTarget> FileTarget::resolve(const FileName &path, QString *error, int *errorCode)
 {

@@ -14,6 +14,8 @@
 // running user or to root, and at most MaxLinks of them are followed; a link of any other user is
 // neither followed nor read through, so nobody else can redirect a read or a write. The result
 // holds the final folder open: later renames of the folders above cannot move the file elsewhere.
+// Whether that folder is safe to write in is a separate question (folderIsTrusted), so that reading
+// may still go where writing may not.
 class FileTarget
 {
 public:
@@ -34,6 +36,16 @@ public:
     const QByteArray &name() const { return name_; }
     // The file's path as reached, for messages.
     QString path() const;
+
+    // True when the final folder is safe to write the file in (see isTrustedFolder), checked on the
+    // folder held open: the folder checked is the one written in. Otherwise false, with `error`
+    // naming the folder.
+    bool folderIsTrusted(QString *error = nullptr) const;
+    // True when the open folder `folder` belongs to the running user or to root, as a trusted link
+    // does, and neither its group nor others may write in it, unless its sticky bit is set (as on
+    // /tmp: then nobody may rename or remove another user's entries). Anyone else could otherwise
+    // swap the file written there. `folderName` names the folder in `error`.
+    static bool isTrustedFolder(int folder, const QString &folderName, QString *error = nullptr);
 
 private:
     FileTarget(FileDescriptor folder, QByteArray folderPath, QByteArray name);

@@ -140,7 +140,8 @@ bool writeValues(const QString &section, const QList<std::pair<QString, QByteArr
                  QString *error)
 {
     const std::optional<FileTarget> target = FileTarget::resolve(path, error);
-    if (!target)
+    // Anyone who may write in the folder could swap the file: such a folder is read, never written.
+    if (!target || !target->folderIsTrusted(error))
         return false;
     // A file that exists but cannot be read is not replaced: its other lines would be lost.
     std::optional<IniFile> file = readFile(*target, error);
@@ -172,12 +173,15 @@ bool SettingsFile::save(const Settings &settings, const FileName &path, QString 
     const int wholeSpeed = std::isfinite(speed) ? int(std::clamp(speed, double(std::numeric_limits<int>::min()),
                                                                  double(std::numeric_limits<int>::max())))
                                                 : 0;
-    // A user's configuration folder may not exist before the first save.
-    if (!SettingsLocation::makeFolderFor(path)) {
+    if (path.isEmpty()) {
         if (error)
-            *error = QStringLiteral("cannot make the folder %1").arg(path.folder().toDisplayString());
+            *error = QStringLiteral("no home folder is known (HOME is not set and the password database names "
+                                    "none for this user), so the settings have no folder to be saved in");
         return false;
     }
+    // A user's configuration folder may not exist before the first save.
+    if (!SettingsLocation::makeFolderFor(path, error))
+        return false;
     return writeValues(SettingsKeys::Section,
                        {{SettingsKeys::TextureSource, numberText(settings.textureSource).toUtf8()},
                         {SettingsKeys::PictureFile, settings.pictureFile.bytes()},

@@ -1,6 +1,8 @@
 // Where the settings file lives; see SettingsLocation.h.
 #include "settings/SettingsLocation.h"
 
+#include "files/FileDescriptor.h"
+#include "files/FileTarget.h"
 #include "settings/SettingsKeys.h"
 
 #include <QDir>
@@ -8,9 +10,13 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <optional>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 const QString ConfigFolderName = QStringLiteral("helixcavern");
@@ -24,18 +30,51 @@ bool isFolder(const QByteArray &path)
     return ::stat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-// Makes `folder` and the folders above it that are missing, as mkdir -p does.
-bool makeFolderWithParents(QByteArray folder)
+bool cannotMake(const QByteArray &folder, int code, QString *error)
+{
+    if (error)
+        *error = QStringLiteral("cannot make the folder %1: %2")
+                     .arg(FileName(folder).toDisplayString(), QString::fromLocal8Bit(std::strerror(code)));
+    return false;
+}
+
+// The folder just made at `folder` is the one checked: opened without following a link, it must
+// pass the check FileTarget makes of the folder a file is written in.
+bool madeFolderIsTrusted(const QByteArray &folder, QString *error)
+{
+    const FileDescriptor made(::open(folder.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!made.valid())
+        return cannotMake(folder, errno, error);
+    return FileTarget::isTrustedFolder(made.get(), FileName(folder).toDisplayString(), error);
+}
+
+// Makes `folder` and the folders above it that are missing, as mkdir -p does; each folder made must
+// be trusted (see madeFolderIsTrusted). A folder that is already there is used as it is.
+bool makeFolderWithParents(QByteArray folder, QString *error)
 {
     while (folder.size() > 1 && folder.endsWith('/'))
         folder.chop(1);
-    const auto made = [&folder] { return ::mkdir(folder.constData(), 0777) == 0 || (errno == EEXIST && isFolder(folder)); };
-    if (made())
+    // The mode asked for also bounds what a default ACL of the folder above would give others.
+    if (::mkdir(folder.constData(), 0700) == 0)
+        return madeFolderIsTrusted(folder, error);
+    int code = errno;
+    if (code == EEXIST && isFolder(folder))
         return true;
-    if (errno != ENOENT)
-        return false;
     const qsizetype slash = folder.lastIndexOf('/');
-    return slash > 0 && makeFolderWithParents(folder.left(slash)) && made();
+    if (code != ENOENT || slash <= 0)
+        return cannotMake(folder, code, error);
+    if (!makeFolderWithParents(folder.left(slash), error))
+        return false;
+    if (::mkdir(folder.constData(), 0700) == 0)
+        return madeFolderIsTrusted(folder, error);
+    code = errno;
+    return (code == EEXIST && isFolder(folder)) || cannotMake(folder, code, error);
+}
+
+FileName fileBeside(const FileName &programFolder)
+{
+    const QByteArray &folder = programFolder.bytes();
+    return FileName((folder.endsWith('/') ? folder : folder + '/') + QFile::encodeName(SettingsKeys::FileName));
 }
 
 QByteArray &programPath()
@@ -108,30 +147,62 @@ FileName SettingsLocation::folderOfProgram(const QByteArray &argv0, const QByteA
 
 FileName SettingsLocation::filePath()
 {
-    return filePathFor(programFolder(), qEnvironmentVariable("XDG_CONFIG_HOME"), qEnvironmentVariable("HOME"));
+    return filePathFor(programFolder(), qEnvironmentVariable("XDG_CONFIG_HOME"), homeFolder());
+}
+
+bool SettingsLocation::isBesideProgram(const FileName &filePath)
+{
+    return !programFolder().isEmpty() && filePath == fileBeside(programFolder());
+}
+
+QString SettingsLocation::homeFolder() { return homeFolderFor(qEnvironmentVariable("HOME"), ::getuid()); }
+
+QString SettingsLocation::homeFolderFor(const QString &homeVariable, uid_t user)
+{
+    if (QDir::isAbsolutePath(homeVariable))
+        return homeVariable;
+    const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? size_t(suggested) : 4096);
+    for (;;) {
+        passwd entry {};
+        passwd *found = nullptr;
+        const int code = ::getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found);
+        if (code == ERANGE && buffer.size() < 1024 * 1024) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (code != 0 || !found || !found->pw_dir)
+            return {};
+        const QString home = QFile::decodeName(found->pw_dir);
+        return QDir::isAbsolutePath(home) ? home : QString();
+    }
 }
 
 FileName SettingsLocation::filePathFor(const FileName &programFolder, const QString &configHome, const QString &home)
 {
     if (!programFolder.isEmpty()) {
-        const QByteArray &folder = programFolder.bytes();
-        const FileName beside((folder.endsWith('/') ? folder : folder + '/') + QFile::encodeName(SettingsKeys::FileName));
+        const FileName beside = fileBeside(programFolder);
         if (existsAt(beside) || writableFolder(programFolder))
             return beside;
     }
-    // A relative XDG_CONFIG_HOME is invalid and ignored, as the base-directory rules say.
-    const QString base = QDir::isAbsolutePath(configHome) ? configHome : home + QStringLiteral("/.config");
+    // A relative XDG_CONFIG_HOME is invalid and ignored, as the base-directory rules say; without a
+    // home folder either, the file has no place.
+    const QString base = QDir::isAbsolutePath(configHome) ? configHome
+                         : QDir::isAbsolutePath(home)      ? home + QStringLiteral("/.config")
+                                                           : QString();
+    if (base.isEmpty())
+        return {};
     return FileName::fromText(base + u'/' + ConfigFolderName + u'/' + SettingsKeys::FileName);
 }
 
-bool SettingsLocation::makeFolderFor(const FileName &filePath)
+bool SettingsLocation::makeFolderFor(const FileName &filePath, QString *error)
 {
     const QByteArray folder = filePath.folder().bytes();
     if (folder.isEmpty() || isFolder(folder))
         return true;
     // Each folder made here is private; folders that already exist keep their modes.
     const mode_t mask = ::umask(0077);
-    makeFolderWithParents(folder);
+    const bool made = makeFolderWithParents(folder, error);
     ::umask(mask);
-    return isFolder(folder);
+    return made;
 }

@@ -290,13 +290,13 @@ void tst_settingsdialog::loadBySource()
     QCOMPARE(testfiles::readFile(fixture_->settingsPath()),
              testfiles::settingsBytes(SettingsFile::numberText(source).toLatin1(), picture.toUtf8(), " 20"));
 
-    // The file chooser starts in the picture's folder or the program's; choosing the picture file by
-    // its mark opens the chooser without touching the folder.
-    QVERIFY(fixture_->open(qint16(source), picture, 20));
+    // The file chooser of a portable program starts in the picture's folder or the program's;
+    // choosing the picture file by its mark opens the chooser without touching the folder.
+    const QString program = SettingsLocation::programFolder().toDisplayString();
+    QVERIFY(fixture_->open(qint16(source), picture, 20, program + QStringLiteral("/Helixcavern.ini")));
     if (!browseEnabled)
         DialogFixture::pressAndRelease(control("pictureMark"), Qt::LeftButton);
-    QCOMPARE(fixture_->chooserStartFolder(),
-             folderOfPicture ? fixture_->folder() : SettingsLocation::programFolder().toDisplayString());
+    QCOMPARE(fixture_->chooserStartFolder(), folderOfPicture ? fixture_->folder() : program);
 }
 
 void tst_settingsdialog::loadBySpeed_data()

@@ -15,6 +15,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <memory>
@@ -50,6 +51,8 @@ private slots:
     void acceptAndBrowseAgainFromChosenFolder_data();
     void acceptAndBrowseAgainFromChosenFolder();
     void cancelChangesNothing();
+    void installedProgramStartsInPicturesElseHome_data();
+    void installedProgramStartsInPicturesElseHome();
 
 private:
     // A dialog with the picture file chosen: `picture`, speed 20.
@@ -171,6 +174,28 @@ void tst_settingsdialogbrowse::cancelChangesNothing()
     QCOMPARE(preview()->size(), displayBefore);
     QCOMPARE(preview()->surface(), previewBefore);
     QCOMPARE(saved(), testfiles::settingsBytes(" 1", start.toUtf8(), " 20"));
+}
+
+void tst_settingsdialogbrowse::installedProgramStartsInPicturesElseHome_data()
+{
+    // The settings live in the fixture's folder, not beside the program: an installed program.
+    QTest::addColumn<QString>("expected"); // made in the home folder, where the chooser must start
+    QTest::newRow("the pictures folder") << "/Pictures";
+    QTest::newRow("no pictures folder: home") << "";
+}
+
+void tst_settingsdialogbrowse::installedProgramStartsInPicturesElseHome()
+{
+    QFETCH(QString, expected);
+    const QString home = fixture_->path(QStringLiteral("home"));
+    QVERIFY(QDir().mkpath(home + expected));
+    const QByteArray savedHome = qgetenv("HOME"), savedConfig = qgetenv("XDG_CONFIG_HOME");
+    const auto restore = qScopeGuard([&] { qputenv("HOME", savedHome); qputenv("XDG_CONFIG_HOME", savedConfig); });
+    qputenv("HOME", QFile::encodeName(home));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home)); // no user-dirs.dirs names another pictures folder
+    QVERIFY(fixture_->open(0, QString(), 20));
+    DialogFixture::pressAndRelease(fixture_->control("pictureMark"), Qt::LeftButton); // enables browsing
+    QCOMPARE(fixture_->chooserStartFolder(), home + expected);
 }
 
 QTEST_MAIN(tst_settingsdialogbrowse)

@@ -9,12 +9,14 @@
 #include "tests/support/DialogFixture.h"
 #include "tests/support/TestFiles.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -49,6 +51,7 @@ private slots:
     void leavingWithoutSaving();
     void failedSaveIsReportedAndKeepsDialog_data();
     void failedSaveIsReportedAndKeepsDialog();
+    void failedSaveMessageFitsTheScreen();
     void untouchedPictureNamesAreSavedByteForByte_data();
     void untouchedPictureNamesAreSavedByteForByte();
 
@@ -277,6 +280,37 @@ void tst_settingsdialogsave::failedSaveIsReportedAndKeepsDialog()
     // The user can still cancel.
     fixture_->click("cancelButton");
     QCOMPARE(fixture_->finishedStatuses(), QList<int>{0});
+}
+
+void tst_settingsdialogsave::failedSaveMessageFitsTheScreen()
+{
+    // A path of 5,000 characters under a regular file, so that no folder of it can be made.
+    QString folder = fixture_->path(QStringLiteral("plain"));
+    QVERIFY(writeFile(folder, "plain"));
+    while (folder.size() < 5000)
+        folder += u'/' + QString(200, u'd');
+    SettingsDialog *d = fixture_->open(0, QString(), 20, folder + QStringLiteral("/Helixcavern.ini"));
+    QVERIFY(d);
+    QCOMPARE(d->screen()->size(), QSize(1280, 720)); // the test's screen, set in CMakeLists.txt
+    QRect box, button;
+    QString message;
+    bool handled = false;
+    fixture_->whenModalShown([&](QWidget *modal) {
+        if (auto *shown = qobject_cast<QMessageBox *>(modal)) {
+            const QWidget *ok = shown->button(QMessageBox::Ok);
+            box = shown->frameGeometry();
+            button = QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size());
+            message = shown->text();
+        }
+        modal->close();
+    }, &handled);
+    fixture_->click("saveButton");
+    QVERIFY(handled);
+    const QRect screen = d->screen()->availableGeometry();
+    QVERIFY2(screen.contains(box) && screen.contains(button),
+             qPrintable(QStringLiteral("%1 x %2").arg(box.width()).arg(box.height())));
+    // Shortened in the middle: the end of the path and the reason stay.
+    QVERIFY2(message.contains(QStringLiteral("/Helixcavern.ini\n理由: cannot make the folder")), qPrintable(message));
 }
 
 void tst_settingsdialogsave::untouchedPictureNamesAreSavedByteForByte_data()

@@ -14,7 +14,9 @@
 
 #include <memory>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class tst_settingslocation : public QObject
 {
@@ -26,9 +28,13 @@ private slots:
     void filePathFor();
     void saveMakesThePrivateConfigurationFolder();
     void saveWhereNoFolderCanBeMadeFails();
+    void saveOnlyIntoFoldersNobodyElseWrites_data();
+    void saveOnlyIntoFoldersNobodyElseWrites();
     void folderOfProgram_data();
     void folderOfProgram();
     void unknownProgramFolderMeansTheConfigurationFolder();
+    void withoutHomeThePasswordDatabaseElseNoFile_data();
+    void withoutHomeThePasswordDatabaseElseNoFile();
 
 private:
     QString path(const QString &name) const { return dir_->filePath(name); }
@@ -108,6 +114,50 @@ void tst_settingslocation::saveWhereNoFolderCanBeMadeFails()
     QVERIFY(error.contains(QStringLiteral("plain")));
 }
 
+void tst_settingslocation::saveOnlyIntoFoldersNobodyElseWrites_data()
+{
+    // The folder written in: <tmp>/cfg/helixcavern, or <tmp>/shared through a link of that name. It
+    // holds a file of the ordinary user (speed 37), who may write in every folder by its bits.
+    QTest::addColumn<QString>("owner"); // "user" (the ordinary user), "root" or "other"
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("throughLink");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("the user's, world-writable and sticky") << "user" << 01777 << false << true;
+    QTest::newRow("root's, world-writable and sticky, like /tmp") << "root" << 01777 << false << true;
+    QTest::newRow("the user's, world-writable") << "user" << 0777 << false << false;
+    QTest::newRow("the user's, group-writable") << "user" << 0770 << false << false;
+    QTest::newRow("another user's, world-writable and sticky") << "other" << 01777 << false << false;
+    QTest::newRow("a link to another user's folder") << "other" << 0777 << true << false;
+}
+
+void tst_settingslocation::saveOnlyIntoFoldersNobodyElseWrites()
+{
+    QFETCH(QString, owner);
+    QFETCH(int, mode);
+    QFETCH(bool, throughLink);
+    QFETCH(bool, saved);
+    if (owner != QLatin1String("user") && ::geteuid() != 0)
+        QSKIP("only root can make a folder that belongs to another user");
+    if (!testusers::ordinaryUserReaches(dir_->path()))
+        QSKIP("no other user can reach the test's folder here (a root folder private to root)");
+    const uid_t user = testusers::ordinaryUser().first;
+    const QString folder = path(throughLink ? QStringLiteral("shared") : QStringLiteral("cfg/helixcavern"));
+    const QString ini = folder + QStringLiteral("/Helixcavern.ini");
+    const QByteArray before = testfiles::settingsBytes(" 0", "", " 37");
+    QVERIFY(QDir().mkpath(folder) && QDir().mkpath(path(QStringLiteral("cfg"))) && testfiles::writeFile(ini, before));
+    QVERIFY(!throughLink || QFile::link(folder, path(QStringLiteral("cfg/helixcavern"))));
+    QVERIFY(testusers::giveTo(ini, user) && ::chmod(QFile::encodeName(ini).constData(), 0666) == 0);
+    QVERIFY(testusers::giveTo(folder, owner == u"user" ? user : owner == u"root" ? 0 : testusers::anotherUser()));
+    QVERIFY(::chmod(QFile::encodeName(folder).constData(), mode_t(mode)) == 0);
+    const FileName file = FileName::fromText(path(QStringLiteral("cfg/helixcavern/Helixcavern.ini")));
+    QVERIFY(testusers::runAsOrdinaryUser([&] {
+        QString error; // reading stays tolerant
+        return SettingsFile::load(file).speed == 37.0f && SettingsFile::save(Settings{}, file, &error) == saved
+            && (saved || error.contains(folder));
+    }));
+    QCOMPARE(testfiles::readFile(ini) == before, !saved);
+}
+
 void tst_settingslocation::folderOfProgram_data()
 {
     // The program is <tmp>/bin/helixcavern, a copy is <tmp>/helixcavern; <tmp>/link/helixcavern
@@ -161,6 +211,29 @@ void tst_settingslocation::unknownProgramFolderMeansTheConfigurationFolder()
              QByteArray("/cfg/helixcavern/Helixcavern.ini"));
     QCOMPARE(QFileInfo(QFile::decodeName(SettingsLocation::programFolder().bytes())),
              QFileInfo(QCoreApplication::applicationDirPath()));
+}
+
+void tst_settingslocation::withoutHomeThePasswordDatabaseElseNoFile_data()
+{
+    QTest::addColumn<bool>("known"); // the user has an entry in the password database
+    QTest::newRow("HOME unset: the password database's home") << true;
+    QTest::newRow("neither: no file, never one under the root folder") << false;
+}
+
+void tst_settingslocation::withoutHomeThePasswordDatabaseElseNoFile()
+{
+    QFETCH(bool, known);
+    uid_t user = known ? ::getuid() : 54321;
+    while (!known && ::getpwuid(user))
+        ++user;
+    const passwd *entry = ::getpwuid(user);
+    const QString home = SettingsLocation::homeFolderFor(QString(), user);
+    QCOMPARE(home, entry ? QFile::decodeName(entry->pw_dir) : QString());
+    // With no home an installed program's file has no place: the defaults are read, nothing is saved.
+    const FileName file = SettingsLocation::filePathFor(FileName(), QString(), home);
+    QString error;
+    QVERIFY(known || (file.isEmpty() && SettingsFile::load(file).speed == 20.0f));
+    QVERIFY(known || (!SettingsFile::save(Settings{}, file, &error) && error.contains(QStringLiteral("no home"))));
 }
 
 QTEST_GUILESS_MAIN(tst_settingslocation)

@@ -44,6 +44,9 @@ SettingsDialog *DialogFixture::open(qint16 source, const FileName &picture, floa
 void DialogFixture::click(SkinnedButton *button)
 {
     const QPoint centre = button->rect().center();
+    // From outside first: a pointer already resting there (a click on an earlier dialog's button)
+    // would not be seen arriving by this button.
+    QTest::mouseMove(button, QPoint(-1, -1));
     QTest::mouseMove(button, centre);
     QTest::mouseClick(button, Qt::LeftButton, {}, centre);
 }
