@@ -4,12 +4,13 @@
 #include <QSize>
 #include <QSurfaceFormat>
 
-// The toolkit makes its own child windows as top-level ones and announces window-manager states
-// for them to the root window; this one is made with plain requests, so no client but its host
-// hears of it. Its visual is the one the toolkit's GLX integration chooses for a context of the
+// The toolkit announces window-manager states to the root window for every window it makes, its
+// child windows too; this one is made with plain requests, so nothing is sent to the root window
+// for it. Its visual is the one the toolkit's GLX integration chooses for a context of the
 // same format, so such a context can be made current on it (wrapped with QWindow::fromWinId). It
 // selects no events: input goes on to the host, and its end is watched from elsewhere
-// (X11HostWindow). Requests about it never raise X errors, also once its host is gone.
+// (X11HostWindow). No request about it leaves an X error for the toolkit to log, also once its
+// host is gone.
 class X11ChildWindow
 {
 public:
