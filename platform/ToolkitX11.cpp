@@ -17,10 +17,15 @@ _XDisplay *ToolkitX11::display()
     return x11 != nullptr ? x11->display() : nullptr;
 }
 
-bool ToolkitX11::windowExists(WId window)
+xcb_connection_t *ToolkitX11::connection()
 {
     QNativeInterface::QX11Application *x11 = toolkitX11();
-    xcb_connection_t *connection = x11 != nullptr ? x11->connection() : nullptr;
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+bool ToolkitX11::windowExists(WId window)
+{
+    xcb_connection_t *connection = ToolkitX11::connection();
     if (connection == nullptr)
         return true;
     xcb_generic_error_t *error = nullptr;

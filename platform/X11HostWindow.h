@@ -39,6 +39,9 @@ public:
     // `embedded` is already gone, or `embedded` is not the host's child or is unmapped: the
     // embedding ended before the watch began.
     bool watch(WindowId embedded);
+    // True from a watch() that returned true until ended(): the embedded window is a mapped child
+    // of the host, as far as the events read so far tell.
+    bool isWatching() const { return notifier_ != nullptr && !ended_; }
 
 signals:
     void ended();

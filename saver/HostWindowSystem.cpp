@@ -18,18 +18,15 @@ QImage HostWindowSystem::desktopMaster(Place) { return MasterImage::sampleToMast
 
 std::unique_ptr<SaverSurface> HostWindowSystem::createSurface(Place)
 {
-    auto window = std::make_unique<HostedWindow>(QWindow::fromWinId(WId(hostWindow_)));
+    auto window = std::make_unique<HostedWindow>(host_, WId(hostWindow_), hostPixels_);
     window_ = window.get();
-    connect(window.get(), &TunnelWindow::exposureChanged, this, &SaverWindowSystem::exposureChanged);
     connect(&host_, &X11HostWindow::resized, window.get(), &HostedWindow::fillHost);
-    window->fillHost(hostPixels_);
-    window->show();
     return window;
 }
 
 bool HostWindowSystem::watchSurfaces()
 {
-    if (window_ == nullptr)
+    if (window_ == nullptr || window_->winId() == 0)
         return false;
     QGuiApplication::sync(); // the server must see the child before the watch looks for it
     return host_.watch(window_->winId());

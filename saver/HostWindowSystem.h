@@ -10,8 +10,8 @@ class X11HostWindow;
 
 // One place, the host. Its desktop picture is the one the daemon leaves on the host
 // (_SCREENSAVER_SCREENSHOT); the screen itself is never captured, as the host already covers it.
-// The surface is a HostedWindow that follows the host's size; it is lost when the host is
-// destroyed or the child is taken from it.
+// The surface is a HostedWindow that follows the host's size; it shows while the host's watch
+// holds, and is lost when the host is destroyed or the child is taken from it.
 class HostWindowSystem : public SaverWindowSystem
 {
     Q_OBJECT

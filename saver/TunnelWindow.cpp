@@ -1,64 +1,22 @@
 // A window that shows the tunnel; see TunnelWindow.h.
 #include "saver/TunnelWindow.h"
 
-#include <QOpenGLContext>
 #include <QScreen>
-#include <QSurfaceFormat>
-
-#include <cstdio>
-
-namespace {
-// The tunnel's buffers, presented double-buffered once per vertical retrace.
-QSurfaceFormat tunnelFormat()
-{
-    QSurfaceFormat format = TunnelRenderer::surfaceFormat();
-    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
-    format.setSwapInterval(1);
-    return format;
-}
-} // namespace
 
 TunnelWindow::TunnelWindow(QWindow *parent) : QWindow(parent)
 {
     setSurfaceType(QSurface::OpenGLSurface);
-    setFormat(tunnelFormat());
+    setFormat(TunnelContext::format());
 }
 
-TunnelWindow::~TunnelWindow() { releaseContext(); }
+TunnelWindow::~TunnelWindow() { tunnel_.release(); }
 
 bool TunnelWindow::prepare(const QImage &master, TunnelRenderer::Options drawing)
 {
-    context_ = std::make_unique<QOpenGLContext>();
-    context_->setFormat(requestedFormat());
-    context_->setScreen(screen());
-    const char *failure = nullptr;
-    if (!context_->create())
-        failure = "no OpenGL context with 24-bit colour, 16-bit depth and double buffering is available";
-    else if (!context_->makeCurrent(this))
-        failure = "the OpenGL context cannot be made current on the saver window";
-    if (failure != nullptr) {
-        context_.reset();
-        std::fprintf(stderr, "helixcavern: %s\n", failure);
-        return false;
-    }
-    tunnel_ = TunnelRenderer(drawing);
-    tunnel_.prepare(master);
-    return true;
+    return tunnel_.prepare(this, master, drawing);
 }
 
-void TunnelWindow::drawFrame(double phase)
-{
-    if (context_ == nullptr || !context_->makeCurrent(this))
-        return;
-    const QSize pixels = devicePixels();
-    if (pixels != viewport_) {
-        viewport_ = pixels;
-        TunnelRenderer::setViewportAndProjection(pixels.width(), pixels.height());
-    }
-    tunnel_.drawFrame(phase);
-    frameRate_.draw(pixels);
-    context_->swapBuffers(this);
-}
+void TunnelWindow::drawFrame(double phase) { tunnel_.drawFrame(phase, devicePixels()); }
 
 void TunnelWindow::exposeEvent(QExposeEvent *event)
 {
@@ -66,19 +24,9 @@ void TunnelWindow::exposeEvent(QExposeEvent *event)
     emit exposureChanged();
 }
 
-void TunnelWindow::releaseContext()
-{
-    if (context_ == nullptr)
-        return;
-    if (context_->makeCurrent(this))
-        frameRate_.release();
-    context_->doneCurrent();
-    context_.reset();
-}
-
 void TunnelWindow::release()
 {
-    releaseContext();
+    tunnel_.release();
     destroy();
 }
 

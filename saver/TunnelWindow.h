@@ -1,19 +1,14 @@
 // A window that shows the tunnel: its own GL context and renderer, one frame drawn on request.
 #pragma once
 
-#include "saver/FrameRateOverlay.h"
 #include "saver/SaverSurface.h"
-#include "saver/TunnelRenderer.h"
+#include "saver/TunnelContext.h"
 
 #include <QImage>
 #include <QWindow>
 
-#include <memory>
-
-class QOpenGLContext;
-
-// The common part of the full-screen saver window and the window inside a host: a saver surface
-// on X11. It owns its GL context (created once by prepare(), released by release() or the
+// A saver surface that is a window of the program's own on X11 (the full-screen saver window
+// builds on it). It owns its GL context (created once by prepare(), released by release() or the
 // destructor) and draws a frame for a phase that its owner gives, so that several windows can
 // share one animation. Its GL context has RGB 8/8/8, depth 16, double buffering and swap interval 1.
 class TunnelWindow : public QWindow, public SaverSurface
@@ -29,7 +24,7 @@ public:
     // The viewport and the projection follow the window's size in device pixels, set again
     // whenever it changed.
     void drawFrame(double phase) override;
-    void showFrameRate(double framesPerSecond) override { frameRate_.setRate(framesPerSecond); }
+    void showFrameRate(double framesPerSecond) override { tunnel_.showFrameRate(framesPerSecond); }
     bool isShowing() const override { return isExposed(); }
     bool stillThere() override { return true; }
     double refreshRate() const override;
@@ -47,10 +42,5 @@ protected:
     void exposeEvent(QExposeEvent *event) override;
 
 private:
-    void releaseContext();
-
-    std::unique_ptr<QOpenGLContext> context_;
-    TunnelRenderer tunnel_;
-    FrameRateOverlay frameRate_;
-    QSize viewport_; // the size the projection was last set for
+    TunnelContext tunnel_;
 };

@@ -1,5 +1,6 @@
 // The saver in hosted mode, as screen-saver daemons run it: inside a window of the test's own,
-// following its size, ending on signals and on the window's loss, never taking input.
+// following its size, ending on signals and on the window's loss, never taking input, never
+// messaging the root window.
 #include "tests/support/E2eHarness.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TunnelShots.h"
@@ -89,6 +90,7 @@ private slots:
     void signalsDuringTheStartEndItByTheSignal();
     void endsWhenTheHostIsDestroyed();
     void resumesAfterStopAndContinue();
+    void sendsNoMessageToTheRootWindow();
 };
 
 void tst_e2e_hosted::badCommandLinesEndBeforeDrawing_data()
@@ -331,6 +333,22 @@ void tst_e2e_hosted::resumesAfterStopAndContinue()
     QVERIFY(hosted.run->isRunning());
     hosted.run->sendSignal(SIGTERM);
     QVERIFY(hosted.endsBy(SIGTERM));
+}
+
+// A daemon takes client messages on the root window for its own (xsecurelock logs each one it does
+// not expect): the hosted saver sends none while it starts, draws, follows the host and ends.
+void tst_e2e_hosted::sendsNoMessageToTheRootWindow()
+{
+    Hosted hosted;
+    RootMessages messages(hosted.x);
+    QVERIFY(hosted.start({"-root"}, daemonWindow(QString::number(hosted.host))));
+    QVERIFY(hosted.drawsIn(hosted.host));
+    hosted.x.resizeWindow(hosted.host, QSize(320, 240));
+    QVERIFY(hosted.drawsIn(hosted.host));
+    hosted.run->sendSignal(SIGTERM);
+    QVERIFY(hosted.endsBy(SIGTERM));
+    const QStringList sent = messages.received();
+    QVERIFY2(sent.isEmpty(), qPrintable(sent.join(QLatin1String(", "))));
 }
 
 QTEST_GUILESS_MAIN(tst_e2e_hosted)

@@ -1,5 +1,6 @@
 // Checks the host-window watch against a real X server: the host's size, which changes end an
-// embedding and which do not, and windows that are gone before anyone looks.
+// embedding and which do not (the watch holds until one does), and windows that are gone before
+// anyone looks.
 #include "platform/X11HostWindow.h"
 
 #include <QSignalSpy>
@@ -215,6 +216,7 @@ void tst_x11hostwindow::endsEmbedding()
     x.sync();
 
     QVERIFY(ended.wait(EndWithinMs));
+    QVERIFY(!watch.isWatching());
     // Once: whatever else follows (the host's own end after the embedded window's) adds nothing.
     if (how != QLatin1String("destroy frame"))
         XDestroyWindow(d, frame);
@@ -261,6 +263,7 @@ void tst_x11hostwindow::keepsEmbedding()
     x.sync();
 
     QVERIFY(!ended.wait(QuietForMs));
+    QVERIFY(watch.isWatching());
     // Still watching: the host's end is noticed afterwards.
     XDestroyWindow(d, host);
     x.sync();
@@ -303,6 +306,7 @@ void tst_x11hostwindow::refusesToWatch()
     X11HostWindow watch(host);
     QSignalSpy ended(&watch, &X11HostWindow::ended);
     QVERIFY(!watch.watch(embedded));
+    QVERIFY(!watch.isWatching());
     QVERIFY(!ended.wait(QuietForMs));
 }
 

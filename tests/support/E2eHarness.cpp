@@ -393,6 +393,40 @@ void XServer::sync() const
         XSync(display_, False);
 }
 
+// ---- RootMessages
+
+RootMessages::RootMessages(const XServer &server) : display_(XOpenDisplay(server.displayName().toLatin1().constData()))
+{
+    if (display_ == nullptr)
+        return;
+    XSelectInput(display_, DefaultRootWindow(display_), StructureNotifyMask);
+    XSync(display_, False);
+}
+
+RootMessages::~RootMessages()
+{
+    if (display_)
+        XCloseDisplay(display_);
+}
+
+QStringList RootMessages::received()
+{
+    if (display_ == nullptr)
+        return {QStringLiteral("(no connection to the server)")};
+    XSync(display_, False);
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (event.type != ClientMessage)
+            continue;
+        char *name = XGetAtomName(display_, event.xclient.message_type);
+        types_.append(name != nullptr ? QString::fromLatin1(name) : QString::number(event.xclient.message_type));
+        if (name)
+            XFree(name);
+    }
+    return types_;
+}
+
 // ---- ProgramCopy
 
 ProgramCopy::ProgramCopy()

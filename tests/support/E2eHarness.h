@@ -84,6 +84,26 @@ private:
     _XDisplay *display_ = nullptr;
 };
 
+// The client messages sent to the root window of an XServer from its construction on, as window
+// managers and daemons that select StructureNotify there receive them; heard on a connection of
+// its own.
+class RootMessages
+{
+public:
+    explicit RootMessages(const XServer &server);
+    ~RootMessages();
+    RootMessages(const RootMessages &) = delete;
+    RootMessages &operator=(const RootMessages &) = delete;
+
+    // The types (atom names) of every message received until the server has carried out all that
+    // its clients asked before this call, in order.
+    QStringList received();
+
+private:
+    _XDisplay *display_ = nullptr;
+    QStringList types_;
+};
+
 // A copy of the built helixcavern in a temporary folder of the test's own; the settings file
 // Helixcavern.ini lives beside it.
 class ProgramCopy
