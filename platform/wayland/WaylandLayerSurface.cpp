@@ -109,8 +109,10 @@ void WaylandLayerSurface::onFrameDone(void *data, wl_callback *callback, uint32_
 {
     auto *self = static_cast<WaylandLayerSurface *>(data);
     wl_callback_destroy(callback);
-    if (self->frameCallback_ == callback)
-        self->frameCallback_ = nullptr;
+    if (self->frameCallback_ != callback)
+        return;
+    self->frameCallback_ = nullptr;
+    emit self->frameDone();
 }
 
 void WaylandLayerSurface::askForKeyboard()

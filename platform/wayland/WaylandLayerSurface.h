@@ -54,6 +54,8 @@ signals:
     void configured();
     // The compositor closed the surface for good (its output going away, for one).
     void closed();
+    // The callback of the last presented frame came: frameDue() holds again.
+    void frameDone();
 
 private:
     static void onConfigure(void *data, zwlr_layer_surface_v1 *, uint32_t serial, uint32_t width, uint32_t height);

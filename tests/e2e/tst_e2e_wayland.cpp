@@ -8,6 +8,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/support/TunnelShots.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -70,6 +71,21 @@ bool endsWithStatus(QProcess &process, int status, int timeoutMs = EndTimeoutMs)
 bool stillRunningAfter(QProcess &process, int ms)
 {
     return !process.waitForFinished(ms) && process.state() == QProcess::Running;
+}
+
+// Sleeps the process woke from so far, over all its threads.
+qint64 wakeups(qint64 pid)
+{
+    qint64 total = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks.filePath(task + QStringLiteral("/status")));
+        status.open(QIODevice::ReadOnly);
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                total += line.mid(24).trimmed().toLongLong();
+    }
+    return total;
 }
 
 // Two pictures whose halves differ, one per output, and the saver's picture.
@@ -185,6 +201,27 @@ private slots:
         QVERIFY(waitForTunnel(session, Second));
         QCOMPARE(session.swaymsg({QStringLiteral("output"), Second, QStringLiteral("disable")}), 0);
         QVERIFY(stillRunningAfter(*saver, 300));
+        QVERIFY(waitForTunnel(session, First));
+        QVERIFY(session.pressKey());
+        QVERIFY(endsWithStatus(*saver, 0));
+    }
+
+    // While no frame callback comes (sway stopped, as for an output that is off) the saver sleeps
+    // instead of waking every refresh; it draws again once they come.
+    void sleepsWithoutFrameCallbacks()
+    {
+        SwaySession session({{QSize(320, 240)}});
+        QVERIFY(session.isRunning());
+        const Program program(QByteArray{});
+        auto saver = session.start(program.path(), {QStringLiteral("/s")});
+        QVERIFY(waitForTunnel(session, First));
+        session.setStopped(true);
+        QTest::qWait(300);
+        const qint64 before = wakeups(saver->processId());
+        QTest::qWait(1000);
+        const qint64 woken = wakeups(saver->processId()) - before;
+        session.setStopped(false);
+        QVERIFY2(woken <= 5, qPrintable(QStringLiteral("%1 wake-ups in a second without callbacks").arg(woken)));
         QVERIFY(waitForTunnel(session, First));
         QVERIFY(session.pressKey());
         QVERIFY(endsWithStatus(*saver, 0));
