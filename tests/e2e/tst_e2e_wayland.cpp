@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -225,6 +226,29 @@ private slots:
         QVERIFY(waitForTunnel(session, First));
         QVERIFY(session.pressKey());
         QVERIFY(endsWithStatus(*saver, 0));
+    }
+
+    // swayidle starts the saver once the seat is idle, as the README's line does; a key ends it
+    // with status 0 (as the shell around it reports).
+    void swayidleStartsIt()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("swayidle")).isEmpty())
+            QSKIP("swayidle is not installed (scripts/setup.sh installs it)");
+        SwaySession session({{QSize(320, 240)}});
+        QVERIFY(session.isRunning());
+        const Program program(QByteArray{});
+        const QString ended = session.scratch(QStringLiteral("ended"));
+        auto idle = session.start(QStringLiteral("swayidle"),
+                                  {QStringLiteral("-w"), QStringLiteral("timeout"), QStringLiteral("1"),
+                                   QStringLiteral("'%1' /s; echo $? >> '%2'").arg(program.path(), ended)});
+        QVERIFY(waitForTunnel(session, First));
+        QVERIFY(session.pressKey());
+        QVERIFY(e2e::waitUntil([&] { return QFile::exists(ended); }, EndTimeoutMs, 50));
+        idle->terminate();
+        idle->waitForFinished(EndTimeoutMs);
+        QFile status(ended);
+        QVERIFY(status.open(QIODevice::ReadOnly));
+        QCOMPARE(status.readAll().split('\n').first(), QByteArray("0"));
     }
 
     // While a saver runs on Wayland, another saver or the dialog ends at once with status 0.
