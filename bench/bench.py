@@ -137,9 +137,13 @@ class Started:
                 return (int(parts[3]) - self.started) / 1e6
         return None
 
-    def end(self, env, timeout=10.0):
-        """Ends the program with a key press (it grabs the keyboard); returns (status, rusage)."""
-        subprocess.run(["xdotool", "key", "space"], env=env, check=False)
+    def end(self, env, timeout=10.0, press=None):
+        """Ends the program with a key press (it grabs the keyboard; `press` sends it where xdotool
+        cannot); returns (status, rusage)."""
+        if press is None:
+            subprocess.run(["xdotool", "key", "space"], env=env, check=False)
+        else:
+            press()
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             pid, status, usage = os.wait4(self.process.pid, os.WNOHANG)

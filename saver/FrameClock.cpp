@@ -29,6 +29,7 @@ void FrameClock::start()
     if (running_)
         return;
     running_ = true;
+    held_ = false;
     dueNs_ = clock_.nsecsElapsed();
     timer_.start(0);
 }
@@ -36,7 +37,16 @@ void FrameClock::start()
 void FrameClock::stop()
 {
     running_ = false;
+    held_ = false;
     timer_.stop();
+}
+
+void FrameClock::resume()
+{
+    if (!running_ || !held_)
+        return;
+    held_ = false;
+    timer_.start(0);
 }
 
 bool FrameClock::displayOn()
@@ -57,6 +67,10 @@ void FrameClock::tick()
         return;
     if (!displayOn()) {
         timer_.start(PowerPollMs);
+        return;
+    }
+    if (gate_ && !gate_()) {
+        held_ = true; // no timer: resume() brings the next frame
         return;
     }
     const qint64 start = clock_.nsecsElapsed();

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 class DisplayPower;
 
 // Each frame() advances the phase by the step once; the owner draws and presents every window in
@@ -14,7 +16,10 @@ class DisplayPower;
 // rest of the interval itself, so drivers that ignore the swap interval do not race. A frame that
 // comes late (a stopped and continued process) restarts the schedule instead of catching up. While
 // the display power source says the display is off, no frame is drawn and the source is asked
-// once a second; the phase resumes where it stood.
+// once a second; the phase resumes where it stood. A gate, when set, is asked before each frame:
+// while it says no frame could be shown (every surface waits for its compositor), the clock holds
+// without a timer, so the process sleeps, until resume() is called; the phase then goes on from
+// where it stood.
 class FrameClock : public QObject
 {
     Q_OBJECT
@@ -35,6 +40,11 @@ public:
     void start();
     void stop();
     bool isRunning() const { return running_; }
+    // Asked before each frame; false holds the clock. Unset: every frame is drawn.
+    void setGate(std::function<bool()> frameCanShow) { gate_ = std::move(frameCanShow); }
+    // A held clock draws its next frame at once; a clock that is not held goes on as it was.
+    void resume();
+    bool isHeld() const { return held_; }
     double phase() const { return phase_; }
     qint64 framesDrawn() const { return frames_; }
 
@@ -52,6 +62,8 @@ private:
     bool unpaced_ = false;
     double phase_ = 0.0; // accumulated in double: a float would judder and then stop on long runs
     bool running_ = false;
+    bool held_ = false;
+    std::function<bool()> gate_;
     qint64 frames_ = 0;
     QTimer timer_;
     QElapsedTimer clock_;

@@ -15,6 +15,10 @@ SaverRunner::SaverRunner(const Settings &settings, Behaviour behaviour, SaverWin
       clock_(settings.phaseStep(), power)
 {
     clock_.setUnpaced(tuning.unpaced);
+    // While every surface waits for its compositor (an output that is off takes no frames), the
+    // clock holds and the process sleeps; the phase then stands still, as nothing shows it.
+    clock_.setGate([this] { return someSurfaceTakesFrames(); });
+    connect(&windows_, &SaverWindowSystem::surfaceReady, &clock_, &FrameClock::resume);
     connect(&clock_, &FrameClock::frame, this, &SaverRunner::drawFrame);
     connect(&windows_, &SaverWindowSystem::surfaceLost, this, [this] { end(0); });
     connect(&windows_, &SaverWindowSystem::inputReceived, this, [this] {
@@ -104,6 +108,7 @@ void SaverRunner::addPlace(Place place)
         return;
     }
     clock_.setRefreshRate(fastestRefreshRate());
+    clock_.resume();
 }
 
 void SaverRunner::removePlace(Place place)
@@ -169,6 +174,11 @@ void SaverRunner::measureFrameRate()
         surface.second->showFrameRate(rate);
     rateClock_.start();
     rateFrames_ = 0;
+}
+
+bool SaverRunner::someSurfaceTakesFrames() const
+{
+    return std::any_of(surfaces_.begin(), surfaces_.end(), [](const auto &s) { return !s.second->waitsForCompositor(); });
 }
 
 double SaverRunner::fastestRefreshRate() const

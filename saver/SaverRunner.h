@@ -70,6 +70,7 @@ private:
     void startFrames();
     void drawFrame(double phase);
     void measureFrameRate();
+    bool someSurfaceTakesFrames() const;
     double fastestRefreshRate() const;
     void stage(const char *name) const;
 

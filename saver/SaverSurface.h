@@ -24,6 +24,10 @@ public:
     virtual void showFrameRate(double framesPerSecond) = 0;
     // True while some of the surface can be seen.
     virtual bool isShowing() const = 0;
+    // True while a frame drawn now would not be shown because the surface waits for its
+    // compositor (the last frame not yet taken, or no configure yet); the window system reports
+    // the end of the wait by surfaceReady(). While every surface waits the runner draws nothing.
+    virtual bool waitsForCompositor() const { return false; }
     // False once the surface has gone from under the saver (destroyed by another client, its host
     // gone): drawing on it then must not be tried.
     virtual bool stillThere() = 0;

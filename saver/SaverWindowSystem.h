@@ -46,4 +46,6 @@ signals:
     void surfaceLost();
     // A surface was exposed or hidden (SaverSurface::isShowing tells which).
     void exposureChanged();
+    // A surface that waited for its compositor (SaverSurface::waitsForCompositor) takes frames again.
+    void surfaceReady();
 };

@@ -39,6 +39,8 @@ void WaylandSaverSurface::drawFrame(double phase)
 
 bool WaylandSaverSurface::isShowing() const { return layer_->isConfigured(); }
 
+bool WaylandSaverSurface::waitsForCompositor() const { return !layer_->isConfigured() || !layer_->frameDue(); }
+
 double WaylandSaverSurface::refreshRate() const { return layer_->output()->refreshRate(); }
 
 void WaylandSaverSurface::release()

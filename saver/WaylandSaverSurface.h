@@ -13,7 +13,7 @@ class WaylandLayerSurface;
 
 // Shows once the compositor has configured it; a frame is drawn only when the compositor's frame
 // callback for the last one has come (the next is asked for before the swap), so an output that
-// is off or hidden costs no drawing.
+// is off or hidden costs no drawing; until then it waits for its compositor.
 class WaylandSaverSurface : public SaverSurface
 {
 public:
@@ -24,6 +24,7 @@ public:
     void drawFrame(double phase) override;
     void showFrameRate(double framesPerSecond) override { frameRate_.setRate(framesPerSecond); }
     bool isShowing() const override;
+    bool waitsForCompositor() const override;
     bool stillThere() override { return true; }
     double refreshRate() const override;
     void release() override;

@@ -83,6 +83,8 @@ std::unique_ptr<SaverSurface> WaylandWindowSystem::createSurface(Place place)
         }, Qt::QueuedConnection);
     });
     connect(made, &WaylandLayerSurface::configured, this, &SaverWindowSystem::exposureChanged);
+    connect(made, &WaylandLayerSurface::configured, this, &SaverWindowSystem::surfaceReady);
+    connect(made, &WaylandLayerSurface::frameDone, this, &SaverWindowSystem::surfaceReady);
     return std::make_unique<WaylandSaverSurface>(std::move(layer));
 }
 

@@ -10,6 +10,8 @@
 #include <wayland-client.h>
 #include <wayland-egl.h>
 
+#include <algorithm>
+
 namespace {
 constexpr char Namespace[] = "helixcavern";
 constexpr uint32_t AllEdges = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM
@@ -37,12 +39,15 @@ WaylandLayerSurface::WaylandLayerSurface(WaylandConnection &connection, WaylandO
 
 WaylandLayerSurface::~WaylandLayerSurface() { release(); }
 
-QSize WaylandLayerSurface::pixelSize() const
+QSize WaylandLayerSurface::pixelSize() const { return pixelSizeFor(logicalSize_, output_->modePixels(), output_->scale()); }
+
+QSize WaylandLayerSurface::pixelSizeFor(QSize configured, QSize modePixels, int scale)
 {
-    QSize logical = logicalSize_;
+    scale = std::max(scale, 1);
+    QSize logical = configured;
     if (logical.isEmpty()) // a compositor that leaves the size to us: the whole output
-        logical = output_->modePixels() / output_->scale();
-    return logical.isEmpty() ? QSize(1, 1) : logical * output_->scale();
+        logical = modePixels / scale;
+    return (logical.isEmpty() ? QSize(1, 1) : logical) * scale;
 }
 
 void WaylandLayerSurface::onConfigure(void *data, zwlr_layer_surface_v1 *layer, uint32_t serial, uint32_t width, uint32_t height)
@@ -109,8 +114,10 @@ void WaylandLayerSurface::onFrameDone(void *data, wl_callback *callback, uint32_
 {
     auto *self = static_cast<WaylandLayerSurface *>(data);
     wl_callback_destroy(callback);
-    if (self->frameCallback_ == callback)
-        self->frameCallback_ = nullptr;
+    if (self->frameCallback_ != callback)
+        return;
+    self->frameCallback_ = nullptr;
+    emit self->frameDone();
 }
 
 void WaylandLayerSurface::askForKeyboard()

@@ -36,6 +36,12 @@ public:
     WaylandOutput *output() const { return output_; }
     // The configured size times the output's scale.
     QSize pixelSize() const;
+    // The device pixels of a surface configured at `configured` (logical; empty: the client's
+    // choice) on an output of the mode `modePixels` (empty: none reported) and `scale`: the whole
+    // mode where the size is left to the client, and one logical pixel where neither is known, so
+    // that a buffer can always be made (always a whole multiple of the scale, as the buffer scale
+    // demands).
+    static QSize pixelSizeFor(QSize configured, QSize modePixels, int scale);
     // Makes the EGL window, surface and context and makes the context current. False, with the
     // reason in `failure`, when one of them cannot be had.
     bool createGl(QString *failure);
@@ -54,6 +60,8 @@ signals:
     void configured();
     // The compositor closed the surface for good (its output going away, for one).
     void closed();
+    // The callback of the last presented frame came: frameDue() holds again.
+    void frameDone();
 
 private:
     static void onConfigure(void *data, zwlr_layer_surface_v1 *, uint32_t serial, uint32_t width, uint32_t height);

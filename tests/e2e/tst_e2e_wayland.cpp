@@ -8,7 +8,9 @@
 #include "tests/support/TestFiles.h"
 #include "tests/support/TunnelShots.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -70,6 +72,21 @@ bool endsWithStatus(QProcess &process, int status, int timeoutMs = EndTimeoutMs)
 bool stillRunningAfter(QProcess &process, int ms)
 {
     return !process.waitForFinished(ms) && process.state() == QProcess::Running;
+}
+
+// Sleeps the process woke from so far, over all its threads.
+qint64 wakeups(qint64 pid)
+{
+    qint64 total = 0;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks.filePath(task + QStringLiteral("/status")));
+        status.open(QIODevice::ReadOnly);
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                total += line.mid(24).trimmed().toLongLong();
+    }
+    return total;
 }
 
 // Two pictures whose halves differ, one per output, and the saver's picture.
@@ -188,6 +205,50 @@ private slots:
         QVERIFY(waitForTunnel(session, First));
         QVERIFY(session.pressKey());
         QVERIFY(endsWithStatus(*saver, 0));
+    }
+
+    // While no frame callback comes (sway stopped, as for an output that is off) the saver sleeps
+    // instead of waking every refresh; it draws again once they come.
+    void sleepsWithoutFrameCallbacks()
+    {
+        SwaySession session({{QSize(320, 240)}});
+        QVERIFY(session.isRunning());
+        const Program program(QByteArray{});
+        auto saver = session.start(program.path(), {QStringLiteral("/s")});
+        QVERIFY(waitForTunnel(session, First));
+        session.setStopped(true);
+        QTest::qWait(300);
+        const qint64 before = wakeups(saver->processId());
+        QTest::qWait(1000);
+        const qint64 woken = wakeups(saver->processId()) - before;
+        session.setStopped(false);
+        QVERIFY2(woken <= 5, qPrintable(QStringLiteral("%1 wake-ups in a second without callbacks").arg(woken)));
+        QVERIFY(waitForTunnel(session, First));
+        QVERIFY(session.pressKey());
+        QVERIFY(endsWithStatus(*saver, 0));
+    }
+
+    // swayidle starts the saver once the seat is idle, as the README's line does; a key ends it
+    // with status 0 (as the shell around it reports).
+    void swayidleStartsIt()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("swayidle")).isEmpty())
+            QSKIP("swayidle is not installed (scripts/setup.sh installs it)");
+        SwaySession session({{QSize(320, 240)}});
+        QVERIFY(session.isRunning());
+        const Program program(QByteArray{});
+        const QString ended = session.scratch(QStringLiteral("ended"));
+        auto idle = session.start(QStringLiteral("swayidle"),
+                                  {QStringLiteral("-w"), QStringLiteral("timeout"), QStringLiteral("1"),
+                                   QStringLiteral("'%1' /s; echo $? >> '%2'").arg(program.path(), ended)});
+        QVERIFY(waitForTunnel(session, First));
+        QVERIFY(session.pressKey());
+        QVERIFY(e2e::waitUntil([&] { return QFile::exists(ended); }, EndTimeoutMs, 50));
+        idle->terminate();
+        idle->waitForFinished(EndTimeoutMs);
+        QFile status(ended);
+        QVERIFY(status.open(QIODevice::ReadOnly));
+        QCOMPARE(status.readAll().split('\n').first(), QByteArray("0"));
     }
 
     // While a saver runs on Wayland, another saver or the dialog ends at once with status 0.

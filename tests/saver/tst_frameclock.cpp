@@ -58,6 +58,7 @@ private slots:
     void phaseAdvancesOneStepPerFrame();
     void noFramesWhileTheDisplaySleeps();
     void noBurstAfterAStop();
+    void heldClockSleepsUntilResumed();
 };
 
 void tst_frameclock::pacesToTheRefreshRate_data()
@@ -145,6 +146,35 @@ void tst_frameclock::noBurstAfterAStop()
     // After the pause the frames keep their 20 ms spacing instead of catching up 25 missed ones.
     for (qsizetype i = 6; i < 15; ++i)
         QVERIFY2(times[i] - times[i - 1] >= 15, qPrintable(QStringLiteral("frame %1 after %2 ms").arg(i).arg(times[i] - times[i - 1])));
+}
+
+// A gate that says no frame could show holds the clock with no timer left to wake the process;
+// resume() brings the next frame at once, one step on from the last.
+void tst_frameclock::heldClockSleepsUntilResumed()
+{
+    FrameClock clock(1.0f, nullptr);
+    bool frameCanShow = true;
+    int asked = 0;
+    clock.setGate([&] {
+        ++asked;
+        return frameCanShow;
+    });
+    QList<double> phases;
+    connect(&clock, &FrameClock::frame, [&](double phase) { phases << phase; });
+    clock.start();
+    QTRY_VERIFY(phases.size() >= 3);
+    frameCanShow = false;
+    QTRY_VERIFY(clock.isHeld());
+    const qsizetype whenHeld = phases.size();
+    const int askedWhenHeld = asked;
+    QTest::qWait(300);
+    QCOMPARE(asked, askedWhenHeld);
+    QCOMPARE(phases.size(), whenHeld);
+    frameCanShow = true;
+    clock.resume();
+    QTRY_VERIFY(phases.size() > whenHeld + 2);
+    QCOMPARE(phases[whenHeld], phases[whenHeld - 1] + 1.0);
+    clock.stop();
 }
 
 QTEST_GUILESS_MAIN(tst_frameclock)

@@ -20,6 +20,7 @@ struct SurfaceRecord {
     QRgb masterColour = 0;
     int frames = 0;
     double frameRate = 0.0;
+    bool waits = false; // for its compositor
 };
 
 class FakeSurface : public SaverSurface
@@ -38,6 +39,7 @@ public:
     void drawFrame(double) override { ++record_.frames; }
     void showFrameRate(double framesPerSecond) override { record_.frameRate = framesPerSecond; }
     bool isShowing() const override { return true; }
+    bool waitsForCompositor() const override { return record_.waits; }
     bool stillThere() override { return true; }
     double refreshRate() const override { return 60.0; }
     void release() override { log_.append("release " + name_); }
@@ -202,6 +204,38 @@ private slots:
         QCOMPARE(windows.log.mid(added, 4), QStringList({"desktop 3", "surface 3", "prepare 3", "release 2"}));
         QVERIFY(windows.made[2].frames > 0);
         QVERIFY2(windows.made[0].frames > framesOfSecond, "the saver stopped with the removed monitor");
+    }
+
+    // While every surface waits for its compositor nothing is drawn, until one is ready again; a
+    // surface that waits alone does not stop the others.
+    void framesWaitForTheCompositor_data()
+    {
+        QTest::addColumn<bool>("secondWaits");
+        QTest::addColumn<bool>("framesGoOn");
+        QTest::newRow("every surface waits: no frame") << true << false;
+        QTest::newRow("one surface waits: the frames go on") << false << true;
+    }
+    void framesWaitForTheCompositor()
+    {
+        QFETCH(bool, secondWaits);
+        QFETCH(bool, framesGoOn);
+        FakeWindowSystem windows;
+        int whenWaiting = -1;
+        int afterWait = -1;
+        const int status = runWith(windows, Settings{}, {}, [&](SaverRunner &saver) {
+            windows.made[0].waits = true;
+            windows.made[1].waits = secondWaits;
+            whenWaiting = windows.made[0].frames;
+            QTimer::singleShot(200, &saver, [&] {
+                afterWait = windows.made[0].frames;
+                windows.made[0].waits = windows.made[1].waits = false;
+                emit windows.surfaceReady();
+                QTimer::singleShot(100, &saver, [&] { saver.end(0); });
+            });
+        });
+        QCOMPARE(status, 0);
+        QCOMPARE(afterWait > whenWaiting, framesGoOn);
+        QVERIFY2(windows.made[0].frames > afterWait, "no frame after the wait ended");
     }
 
 private:

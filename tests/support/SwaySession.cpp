@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <csignal>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -203,6 +204,12 @@ bool SwaySession::pressKey() const
                                               QStringLiteral("space"), QStringLiteral("-P"), QStringLiteral("space"),
                                               QStringLiteral("-p"), QStringLiteral("space")})
            == 0;
+}
+
+void SwaySession::setStopped(bool stopped) const
+{
+    if (sway_ != nullptr && sway_->processId() > 0)
+        ::kill(pid_t(sway_->processId()), stopped ? SIGSTOP : SIGCONT);
 }
 
 bool SwaySession::pointer(bool click) const

@@ -56,6 +56,8 @@ public:
     QImage screenshot(const QString &output) const;
     // One key pressed and released on the focused client (sent twice: see the .cpp).
     bool pressKey() const;
+    // Stops sway (SIGSTOP) or lets it go on: while stopped it answers nothing, no frame callback either.
+    void setStopped(bool stopped) const;
     // The virtual pointer moved to the middle of the first output, and clicked when `click`.
     bool pointer(bool click) const;
 
