@@ -157,31 +157,31 @@ int SwaySession::runToEnd(const QString &program, const QStringList &arguments, 
 
 int SwaySession::swaymsg(const QStringList &arguments) const { return runToEnd(QStringLiteral("swaymsg"), arguments); }
 
-bool SwaySession::configure(int index, const OutputSpec &spec)
+bool SwaySession::configure(int index, const OutputSpec &output)
 {
     const QString name = QStringLiteral("HEADLESS-%1").arg(index + 1);
     QStringList command{QStringLiteral("output"), name, QStringLiteral("resolution"),
-                        QStringLiteral("%1x%2").arg(spec.resolution.width()).arg(spec.resolution.height()),
-                        QStringLiteral("scale"), QString::number(spec.scale)};
-    if (!spec.background.isEmpty())
-        command << QStringLiteral("bg") << spec.background << QStringLiteral("stretch");
+                        QStringLiteral("%1x%2").arg(output.resolution.width()).arg(output.resolution.height()),
+                        QStringLiteral("scale"), QString::number(output.scale)};
+    if (!output.background.isEmpty())
+        command << QStringLiteral("bg") << output.background << QStringLiteral("stretch");
     if (swaymsg(command) != 0)
         return false;
     // swaybg draws a little after the output is set: wait until the output shows the picture's corner.
-    if (spec.background.isEmpty())
+    if (output.background.isEmpty())
         return true;
-    const QImage picture(spec.background);
+    const QImage picture(output.background);
     return waitFor([&] {
         const QImage shot = screenshot(name);
         return !shot.isNull() && shot.pixel(1, 1) == picture.pixel(0, 0);
     }, 5000);
 }
 
-bool SwaySession::addOutput(const OutputSpec &spec)
+bool SwaySession::addOutput(const OutputSpec &output)
 {
     if (swaymsg({QStringLiteral("create_output")}) != 0)
         return false;
-    return configure(outputs_++, spec);
+    return configure(outputs_++, output);
 }
 
 QImage SwaySession::screenshot(const QString &output) const

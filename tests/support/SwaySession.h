@@ -52,7 +52,7 @@ public:
     int runToEnd(const QString &program, const QStringList &arguments, int timeoutMs = 5000) const;
     int swaymsg(const QStringList &arguments) const;
     // Adds an output (HEADLESS-n) like those of the constructor; true when sway lists it.
-    bool addOutput(const OutputSpec &spec);
+    bool addOutput(const OutputSpec &output);
     QImage screenshot(const QString &output) const;
     // One key pressed and released on the focused client (sent twice: see the .cpp).
     bool pressKey() const;
@@ -65,7 +65,7 @@ public:
 
 private:
     QStringList userPrefix() const;
-    bool configure(int index, const OutputSpec &spec);
+    bool configure(int index, const OutputSpec &output);
 
     QTemporaryDir runtime_;
     QTemporaryDir scratch_;
