@@ -31,9 +31,11 @@ WaylandWindowSystem::WaylandWindowSystem(WaylandConnection &connection, const Wa
 
 WaylandWindowSystem::~WaylandWindowSystem() = default;
 
+// An output whose compositor names none (wl_output before version 4) cannot be told apart from
+// the named one: it is drawn on rather than leaving the locker's background empty.
 bool WaylandWindowSystem::isPlace(const WaylandOutput *output) const
 {
-    return options_.outputName.isEmpty() || output->name() == options_.outputName;
+    return options_.outputName.isEmpty() || output->name().isEmpty() || output->name() == options_.outputName;
 }
 
 void WaylandWindowSystem::listenTo(WaylandSeat *seat)

@@ -22,7 +22,7 @@ public:
     struct Options {
         bool takeInput = true;      // keyboard exclusive on every surface; keys and buttons reported
         bool captureDesktop = true; // each output's picture through screencopy; without it there is none
-        QByteArray outputName;      // not empty: only the output of this name is a place
+        QByteArray outputName;      // not empty: only the output of this name (or an unnamed one) is a place
     };
 
     // `connection` and `egl` must outlive the window system.

@@ -4,6 +4,8 @@
 #include "platform/wayland/WaylandOutput.h"
 #include "platform/wayland/WaylandSeat.h"
 
+#include "fractional-scale-v1-client-protocol.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 
@@ -66,6 +68,10 @@ WaylandConnection::~WaylandConnection()
     outputs_.clear();
     if (screencopy_ != nullptr)
         zwlr_screencopy_manager_v1_destroy(screencopy_);
+    if (fractionalScaleManager_ != nullptr)
+        wp_fractional_scale_manager_v1_destroy(fractionalScaleManager_);
+    if (viewporter_ != nullptr)
+        wp_viewporter_destroy(viewporter_);
     if (layerShell_ != nullptr) {
         if (zwlr_layer_shell_v1_get_version(layerShell_) >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
             zwlr_layer_shell_v1_destroy(layerShell_);
@@ -104,6 +110,11 @@ void WaylandConnection::onGlobal(void *data, wl_registry *registry, uint32_t nam
     } else if (is(zwlr_screencopy_manager_v1_interface) && self->screencopy_ == nullptr) {
         self->screencopy_ = bind<zwlr_screencopy_manager_v1>(registry, name, &zwlr_screencopy_manager_v1_interface,
                                                               version, ScreencopyVersion);
+    } else if (is(wp_viewporter_interface) && self->viewporter_ == nullptr) {
+        self->viewporter_ = bind<wp_viewporter>(registry, name, &wp_viewporter_interface, version, 1);
+    } else if (is(wp_fractional_scale_manager_v1_interface) && self->fractionalScaleManager_ == nullptr) {
+        self->fractionalScaleManager_ = bind<wp_fractional_scale_manager_v1>(
+            registry, name, &wp_fractional_scale_manager_v1_interface, version, 1);
     } else if (is(wl_output_interface)) {
         auto *output = bind<wl_output>(registry, name, &wl_output_interface, version, OutputVersion);
         self->outputs_.push_back(std::make_unique<WaylandOutput>(output, name));

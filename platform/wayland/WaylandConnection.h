@@ -17,6 +17,8 @@ struct wl_compositor;
 struct wl_display;
 struct wl_registry;
 struct wl_shm;
+struct wp_fractional_scale_manager_v1;
+struct wp_viewporter;
 struct zwlr_layer_shell_v1;
 struct zwlr_screencopy_manager_v1;
 
@@ -46,6 +48,12 @@ public:
     wl_shm *shm() const { return shm_; }
     zwlr_layer_shell_v1 *layerShell() const { return layerShell_; }
     zwlr_screencopy_manager_v1 *screencopy() const { return screencopy_; }
+    // Both null unless the compositor offers fractional scales and the viewports they need.
+    wp_viewporter *viewporter() const { return fractionalScaleManager_ != nullptr ? viewporter_ : nullptr; }
+    wp_fractional_scale_manager_v1 *fractionalScaleManager() const
+    {
+        return viewporter_ != nullptr ? fractionalScaleManager_ : nullptr;
+    }
     // The outputs whose mode and scale are known, in the order the compositor announced them.
     QList<WaylandOutput *> outputs() const;
     QList<WaylandSeat *> seats() const;
@@ -81,6 +89,8 @@ private:
     wl_shm *shm_ = nullptr;
     zwlr_layer_shell_v1 *layerShell_ = nullptr;
     zwlr_screencopy_manager_v1 *screencopy_ = nullptr;
+    wp_viewporter *viewporter_ = nullptr;
+    wp_fractional_scale_manager_v1 *fractionalScaleManager_ = nullptr;
     std::vector<std::unique_ptr<WaylandOutput>> outputs_;
     std::vector<WaylandOutput *> announced_; // outputs reported by outputAdded (or present at the start)
     std::vector<std::unique_ptr<WaylandSeat>> seats_;

@@ -5,6 +5,8 @@
 #include "platform/wayland/WaylandEgl.h"
 #include "platform/wayland/WaylandOutput.h"
 
+#include "fractional-scale-v1-client-protocol.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 
 #include <wayland-client.h>
@@ -16,6 +18,24 @@ namespace {
 constexpr char Namespace[] = "helixcavern";
 constexpr uint32_t AllEdges = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM
                               | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
+// A fractional scale's denominator, as the compositor sends it.
+constexpr qint64 FractionalDenominator = 120;
+
+// A scale as numerator and denominator: an integer scale over 1, a fractional one over 120.
+struct Scale {
+    qint64 numerator;
+    qint64 denominator;
+};
+
+Scale scaleOf(int scale, std::uint32_t preferred120)
+{
+    if (preferred120 > 0)
+        return {qint64(preferred120), FractionalDenominator};
+    return {std::max(scale, 1), 1};
+}
+
+// numerator / denominator, both positive, rounded half away from zero.
+int divideRounded(qint64 numerator, qint64 denominator) { return int((2 * numerator + denominator) / (2 * denominator)); }
 } // namespace
 
 WaylandLayerSurface::WaylandLayerSurface(WaylandConnection &connection, WaylandOutput *output, const WaylandEgl &egl,
@@ -28,6 +48,12 @@ WaylandLayerSurface::WaylandLayerSurface(WaylandConnection &connection, WaylandO
     layer_ = zwlr_layer_shell_v1_get_layer_surface(connection.layerShell(), surface_, output->get(),
                                                    ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, Namespace);
     zwlr_layer_surface_v1_add_listener(layer_, &listener, this);
+    if (connection.viewporter() != nullptr && connection.fractionalScaleManager() != nullptr) {
+        static const wp_fractional_scale_v1_listener scaleListener = {.preferred_scale = &WaylandLayerSurface::onPreferredScale};
+        viewport_ = wp_viewporter_get_viewport(connection.viewporter(), surface_);
+        fractionalScale_ = wp_fractional_scale_manager_v1_get_fractional_scale(connection.fractionalScaleManager(), surface_);
+        wp_fractional_scale_v1_add_listener(fractionalScale_, &scaleListener, this);
+    }
     zwlr_layer_surface_v1_set_size(layer_, 0, 0);
     zwlr_layer_surface_v1_set_anchor(layer_, AllEdges);
     zwlr_layer_surface_v1_set_exclusive_zone(layer_, -1);
@@ -39,15 +65,33 @@ WaylandLayerSurface::WaylandLayerSurface(WaylandConnection &connection, WaylandO
 
 WaylandLayerSurface::~WaylandLayerSurface() { release(); }
 
-QSize WaylandLayerSurface::pixelSize() const { return pixelSizeFor(logicalSize_, output_->modePixels(), output_->scale()); }
-
-QSize WaylandLayerSurface::pixelSizeFor(QSize configured, QSize modePixels, int scale)
+QSize WaylandLayerSurface::logicalSize() const
 {
-    scale = std::max(scale, 1);
-    QSize logical = configured;
-    if (logical.isEmpty()) // a compositor that leaves the size to us: the whole output
-        logical = modePixels / scale;
-    return (logical.isEmpty() ? QSize(1, 1) : logical) * scale;
+    return logicalSizeFor(logicalSize_, output_->modePixels(), output_->scale(), preferred120_);
+}
+
+QSize WaylandLayerSurface::pixelSize() const
+{
+    return pixelSizeFor(logicalSize_, output_->modePixels(), output_->scale(), preferred120_);
+}
+
+QSize WaylandLayerSurface::logicalSizeFor(QSize configured, QSize modePixels, int scale, std::uint32_t preferred120)
+{
+    if (!configured.isEmpty())
+        return configured;
+    // A compositor that leaves the size to us: the whole output.
+    const Scale s = scaleOf(scale, preferred120);
+    const QSize logical(divideRounded(modePixels.width() * s.denominator, s.numerator),
+                        divideRounded(modePixels.height() * s.denominator, s.numerator));
+    return logical.isEmpty() ? QSize(1, 1) : logical;
+}
+
+QSize WaylandLayerSurface::pixelSizeFor(QSize configured, QSize modePixels, int scale, std::uint32_t preferred120)
+{
+    const QSize logical = logicalSizeFor(configured, modePixels, scale, preferred120);
+    const Scale s = scaleOf(scale, preferred120);
+    return QSize(std::max(divideRounded(logical.width() * s.numerator, s.denominator), 1),
+                 std::max(divideRounded(logical.height() * s.numerator, s.denominator), 1));
 }
 
 void WaylandLayerSurface::onConfigure(void *data, zwlr_layer_surface_v1 *layer, uint32_t serial, uint32_t width, uint32_t height)
@@ -59,6 +103,11 @@ void WaylandLayerSurface::onConfigure(void *data, zwlr_layer_surface_v1 *layer, 
         self->configured_ = true;
         emit self->configured();
     }
+}
+
+void WaylandLayerSurface::onPreferredScale(void *data, wp_fractional_scale_v1 *, uint32_t scale)
+{
+    static_cast<WaylandLayerSurface *>(data)->preferred120_ = scale;
 }
 
 void WaylandLayerSurface::onClosed(void *data, zwlr_layer_surface_v1 *) { emit static_cast<WaylandLayerSurface *>(data)->closed(); }
@@ -88,9 +137,24 @@ void WaylandLayerSurface::followSize()
         windowPixels_ = pixels;
         wl_egl_window_resize(window_, pixels.width(), pixels.height(), 0, 0);
     }
-    if (output_->scale() != bufferScale_ && wl_surface_get_version(surface_) >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION) {
-        bufferScale_ = output_->scale();
+    followScale();
+}
+
+// At a fractional scale the buffer is shown at the logical size through the viewport, with a
+// buffer scale of 1; at an integer scale the buffer scale says how many pixels make one.
+void WaylandLayerSurface::followScale()
+{
+    const int bufferScale = preferred120_ > 0 ? 1 : output_->scale();
+    if (bufferScale != bufferScale_ && wl_surface_get_version(surface_) >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION) {
+        bufferScale_ = bufferScale;
         wl_surface_set_buffer_scale(surface_, bufferScale_);
+    }
+    if (viewport_ == nullptr || preferred120_ == 0)
+        return;
+    const QSize destination = logicalSize();
+    if (destination != viewportDestination_) {
+        viewportDestination_ = destination;
+        wp_viewport_set_destination(viewport_, destination.width(), destination.height());
     }
 }
 
@@ -146,6 +210,14 @@ void WaylandLayerSurface::release()
     if (frameCallback_ != nullptr) {
         wl_callback_destroy(frameCallback_);
         frameCallback_ = nullptr;
+    }
+    if (fractionalScale_ != nullptr) {
+        wp_fractional_scale_v1_destroy(fractionalScale_);
+        fractionalScale_ = nullptr;
+    }
+    if (viewport_ != nullptr) {
+        wp_viewport_destroy(viewport_);
+        viewport_ = nullptr;
     }
     if (layer_ != nullptr) {
         zwlr_layer_surface_v1_destroy(layer_);

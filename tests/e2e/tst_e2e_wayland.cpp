@@ -4,6 +4,7 @@
 #include "saver/MasterImage.h"
 #include "saver/TunnelRenderer.h"
 #include "tests/support/E2eHarness.h"
+#include "tests/support/GlobalFilter.h"
 #include "tests/support/SwaySession.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TunnelShots.h"
@@ -16,6 +17,7 @@
 
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -106,6 +108,24 @@ struct Pictures {
     }
 };
 
+// Starts `program` as the session's user with the filter's end of the connection as its WAYLAND_SOCKET.
+std::unique_ptr<QProcess> startThrough(GlobalFilter &filter, const SwaySession &session, const QString &program,
+                                       const QStringList &arguments)
+{
+    QProcessEnvironment extra;
+    extra.insert(QStringLiteral("WAYLAND_SOCKET"), QStringLiteral("3"));
+    extra.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("no-such-socket"));
+    const int fd = filter.clientEnd();
+    auto process = session.start(program, arguments, extra, [fd] {
+        if (fd == 3)
+            ::fcntl(fd, F_SETFD, 0);
+        else
+            ::dup2(fd, 3);
+    });
+    filter.closeClientEnd();
+    return process;
+}
+
 QByteArray settings(int source, const QString &picture, const QByteArray &speed = " 0")
 {
     return testfiles::settingsBytes(' ' + QByteArray::number(source), picture.toUtf8(), speed);
@@ -131,26 +151,34 @@ private slots:
     {
         QTest::addColumn<int>("source");
         QTest::addColumn<int>("firstScale");
-        QTest::newRow("picture file") << 1 << 1;
-        QTest::newRow("each output's desktop") << 0 << 1;
-        QTest::newRow("desktop, first output at scale 2") << 0 << 2;
+        QTest::addColumn<QByteArrayList>("hidden");
+        QTest::newRow("picture file") << 1 << 1 << QByteArrayList{};
+        QTest::newRow("each output's desktop") << 0 << 1 << QByteArrayList{};
+        QTest::newRow("desktop, first output at scale 2") << 0 << 2 << QByteArrayList{};
+        QTest::newRow("desktop without screencopy: the picture file")
+            << 0 << 1 << QByteArrayList{"zwlr_screencopy_manager_v1"};
     }
     void eachOutputShowsItsOwnFrame()
     {
         QFETCH(int, source);
         QFETCH(int, firstScale);
+        QFETCH(QByteArrayList, hidden);
         const Pictures shown;
         const QList<OutputSpec> outputs{{QSize(640, 480), firstScale, shown.first}, {QSize(400, 300), 1, shown.second}};
         SwaySession session(outputs);
         QVERIFY(session.isRunning());
         QList<QImage> desktops{session.screenshot(First), session.screenshot(Second)};
         const Program program(settings(source, shown.texture));
-        auto saver = session.start(program.path(), {QStringLiteral("/s")});
+        GlobalFilter filter(session.socketPath(), hidden);
+        QVERIFY(filter.isRelaying());
+        auto saver = hidden.isEmpty() ? session.start(program.path(), {QStringLiteral("/s")})
+                                      : startThrough(filter, session, program.path(), {QStringLiteral("/s")});
+        const bool picture = source == 1 || !hidden.isEmpty();
         for (int i = 0; i < 2; ++i) {
             const QString name = i == 0 ? First : Second;
             QImage shot;
             QVERIFY2(waitForTunnel(session, name, &shot), qPrintable(name));
-            const QImage source_ = source == 1 ? PictureFile::decode(FileName::fromText(shown.texture)) : desktops[i];
+            const QImage source_ = picture ? PictureFile::decode(FileName::fromText(shown.texture)) : desktops[i];
             const QImage expected = TunnelRenderer::renderFrame(MasterImage::scaleToMaster(source_), 0.0, outputs[i].resolution)
                                         .convertToFormat(QImage::Format_RGB32);
             QVERIFY(!expected.isNull());
@@ -316,6 +344,30 @@ private slots:
         ::kill(pid_t(background->processId()), SIGTERM);
         QVERIFY(background->waitForFinished(EndTimeoutMs));
         QCOMPARE(background->exitStatus(), QProcess::CrashExit); // ended by the signal
+    }
+
+    // A compositor without layer shell (GNOME's, say) gets no Wayland saver: with no X display to
+    // fall back on, the saver and the lock background say why in one line and end with 1.
+    void withoutLayerShellNothingIsDrawn_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("saver") << QStringList{QStringLiteral("/s")};
+        QTest::newRow("saver told to use Wayland") << QStringList{QStringLiteral("--platform=wayland"), QStringLiteral("/s")};
+        QTest::newRow("lock background") << QStringList{QStringLiteral("--lock-background")};
+    }
+    void withoutLayerShellNothingIsDrawn()
+    {
+        QFETCH(QStringList, arguments);
+        SwaySession session({{QSize(320, 240)}});
+        QVERIFY(session.isRunning());
+        const Program program(QByteArray{});
+        GlobalFilter filter(session.socketPath(), {"zwlr_layer_shell_v1"});
+        QVERIFY(filter.isRelaying());
+        auto saver = startThrough(filter, session, program.path(), arguments);
+        QVERIFY(endsWithStatus(*saver, 1));
+        const QByteArray errors = saver->readAllStandardError();
+        QCOMPARE(errors.count('\n'), 1);
+        QVERIFY2(errors.contains("layer shell"), errors.constData());
     }
 
     // The compositor going away: the saver says so and fails; the lock background ends with 0.
