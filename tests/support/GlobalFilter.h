@@ -27,10 +27,9 @@ public:
     void closeClientEnd();
 
 private:
-    const QList<QByteArray> hidden_;
     int clientEnd_ = -1;
-    int stopRead_ = -1; // the relay's stop signal: a byte written to stopWrite_
-    int stopWrite_ = -1;
+    int relayEnd_ = -1;   // the relay's side of the client's connection
+    int compositor_ = -1; // the relay's connection to the compositor
     std::thread thread_;
 };
 
