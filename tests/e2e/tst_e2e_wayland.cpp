@@ -218,17 +218,22 @@ private slots:
     }
 
     // An output plugged in while the saver runs gets its own tunnel; one unplugged takes only its
-    // surface away, and a key still ends the saver.
+    // surface away, and a key still ends the saver (the keyboard asked for again where the
+    // unplugged output's surface had it). sway 1.7 cannot unplug a headless output: the relay
+    // tells the saver that the second output is gone.
     void outputsComeAndGo()
     {
         SwaySession session({{QSize(320, 240)}});
         QVERIFY(session.isRunning());
         const Program program(QByteArray{});
-        auto saver = session.start(program.path(), {QStringLiteral("/s")});
+        GlobalFilter filter(session.socketPath(), {});
+        QVERIFY(filter.isRelaying());
+        auto saver = startThrough(filter, session, program.path(), {QStringLiteral("/s")});
         QVERIFY(waitForTunnel(session, First));
         QVERIFY(session.addOutput({QSize(400, 300)}));
         QVERIFY(waitForTunnel(session, Second));
-        QCOMPARE(session.swaymsg({QStringLiteral("output"), Second, QStringLiteral("disable")}), 0);
+        QVERIFY(filter.removeGlobal("wl_output", 1));
+        QVERIFY(e2e::waitUntil([&] { return !tunnelshots::showsTunnel(session.screenshot(Second)); }, EndTimeoutMs, 100));
         QVERIFY(stillRunningAfter(*saver, 300));
         QVERIFY(waitForTunnel(session, First));
         QVERIFY(session.pressKey());

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <poll.h>
 #include <set>
@@ -114,7 +115,7 @@ GlobalFilter::GlobalFilter(const QString &socketPath, const QList<QByteArray> &h
         return;
     std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
     if (::connect(compositor_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
-        || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
+        || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0 || ::pipe2(removals_, O_CLOEXEC) != 0)
         return;
     clientEnd_ = pair[0];
     relayEnd_ = pair[1];
@@ -128,15 +129,31 @@ GlobalFilter::GlobalFilter(const QString &socketPath, const QList<QByteArray> &h
             return true;
         };
         const auto notHidden = [&](const QByteArray &m) { // wl_registry.global is opcode 0
-            return registries.count(word(m, 0)) == 0 || (word(m, 4) & 0xffff) != 0 || !hidden.contains(announcedInterface(m));
+            if (registries.count(word(m, 0)) == 0 || (word(m, 4) & 0xffff) != 0)
+                return true;
+            const std::lock_guard lock(mutex_);
+            if (hidden.contains(announcedInterface(m)))
+                return false;
+            const auto global = std::make_pair(announcedInterface(m), word(m, 8)); // once, whichever registry hears it
+            if (std::find(announced_.begin(), announced_.end(), global) == announced_.end())
+                announced_.push_back(global);
+            return true;
         };
-        pollfd fds[2] = {{relayEnd_, POLLIN, 0}, {compositor_, POLLIN, 0}};
+        pollfd fds[3] = {{relayEnd_, POLLIN, 0}, {compositor_, POLLIN, 0}, {removals_[0], POLLIN, 0}};
         bool open = true;
-        while (open && ::poll(fds, 2, -1) > 0) {
+        while (open && ::poll(fds, 3, -1) > 0) {
             if (fds[0].revents != 0)
                 open = relay(requests, noteRegistry);
             if (open && fds[1].revents != 0)
                 open = relay(events, notHidden);
+            std::uint32_t name = 0;
+            if (open && fds[2].revents != 0 && ::read(removals_[0], &name, sizeof name) == sizeof name) {
+                QByteArray removals; // wl_registry.global_remove(name), opcode 1, on every registry
+                for (const std::uint32_t registry : registries)
+                    for (const std::uint32_t w : {registry, (12u << 16) | 1u, name})
+                        removals.append(reinterpret_cast<const char *>(&w), sizeof w);
+                open = send(events, removals);
+            }
         }
         for (const Direction *d : {&requests, &events})
             std::for_each(d->descriptors.begin(), d->descriptors.end(), ::close);
@@ -150,9 +167,18 @@ GlobalFilter::~GlobalFilter()
         thread_.join();
     }
     closeClientEnd();
-    for (int fd : {relayEnd_, compositor_})
+    for (int fd : {relayEnd_, compositor_, removals_[0], removals_[1]})
         if (fd >= 0)
             ::close(fd);
+}
+
+bool GlobalFilter::removeGlobal(const QByteArray &interface, int index)
+{
+    const std::lock_guard lock(mutex_);
+    for (const auto &[announced, name] : announced_)
+        if (announced == interface && index-- == 0)
+            return ::write(removals_[1], &name, sizeof name) == sizeof name;
+    return false;
 }
 
 void GlobalFilter::closeClientEnd()
